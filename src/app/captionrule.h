@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace caption {
+
+inline const QString kAppName = QStringLiteral("Markloom");
+
+// Title-bar caption from the document name, the modified flag and the saved file.
+QString compose(const QString &docName, bool modified, bool hasFile, const QString &fileTitle);
+
+// Caption set when a page completes: the name alone, no mark, no file.
+QString pageLoaded(const QString &docName);
+
+} // namespace caption

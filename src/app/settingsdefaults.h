@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace settings {
+
+// Program name under which the settings are stored.
+inline const QString kProgramName = QStringLiteral("Markloom");
+
+struct Value {
+    const char *name;   // value name in the store
+    QString fallback;   // written at first start
+};
+
+// The five values in the order they are read at start-up and written at shut-down.
+const QList<Value> &values();
+
+QString defaultHome();
+QString defaultFontFace();
+QString defaultFontSize();
+QString defaultBackColor();
+
+// Font size in points from its stored text; fractions allowed. Empty when the
+// text is not a positive finite number.
+std::optional<double> parseFontSize(const QString &text);
+
+// Colour from its stored text (decimal 0x00BBGGRR). Empty when the text is not
+// a number that fits in 32 bits.
+std::optional<quint32> parseBgr(const QString &text);
+
+// 0x00BBGGRR <-> 0x00RRGGBB.
+quint32 bgrToRgb(quint32 bgr);
+quint32 rgbToBgr(quint32 rgb);
+
+} // namespace settings

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/options.h"
+
+#include <QString>
+
+namespace cli {
+
+// Runs a headless mode (dump, scripts, data) inside an existing QApplication;
+// returns the exit status.
+int runHeadless(const Options &options);
+
+// Loads an address in the hidden browser and hands back the top-level
+// document's source as the source pane would get it. Returns an empty
+// optional and sets error when the load fails, times out or has no root.
+std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QString *error);
+
+// The results text of the script (scripts = true) or data extraction of a
+// source, as the results window would hold it. Returns the exit status and
+// writes to stdout/stderr.
+int printExtraction(bool scripts, const QString &source);
+
+} // namespace cli

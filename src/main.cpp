@@ -1,0 +1,63 @@
+#include "app/markloomform.h"
+#include "cli/headless.h"
+#include "cli/options.h"
+#include "platform/shell.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const cli::Options options = cli::parse(arguments);
+
+    switch (options.mode) {
+    case cli::Mode::Help:
+        std::fputs(cli::usage().toUtf8().constData(), stdout);
+        return 0;
+    case cli::Mode::Version:
+        std::printf("markloom %s\n", MARKLOOM_VERSION);
+        return 0;
+    case cli::Mode::Error:
+        std::fprintf(stderr, "markloom: %s\n%s", options.error.toUtf8().constData(),
+                     cli::usage().toUtf8().constData());
+        return 2;
+    default:
+        break;
+    }
+
+    const bool headless = options.mode != cli::Mode::Window;
+    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Chromium refuses to run its sandbox as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        std::fputs("markloom: running as root, the browser sandbox is switched off\n", stderr);
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false;js=false");
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Markloom"));
+    QApplication::setOrganizationName(QStringLiteral("Brindlecot"));
+    QApplication::setApplicationVersion(QStringLiteral(MARKLOOM_VERSION));
+
+    if (headless)
+        return cli::runHeadless(options);
+
+    MarkloomForm form(options.address);
+    form.Form_Load();
+    if (qEnvironmentVariableIntValue(kStartMinimizedEnv) == 1) {
+        // Only this copy starts minimized, not the copies it starts itself.
+        qunsetenv(kStartMinimizedEnv);
+        form.showMinimized();
+    } else {
+        form.show();
+    }
+    return app.exec();
+}

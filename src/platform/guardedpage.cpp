@@ -1,0 +1,73 @@
+#include "platform/guardedpage.h"
+
+#include <QAuthenticator>
+#include <QRandomGenerator>
+#include <QWebEngineCertificateError>
+#include <QWebEngineFileSystemAccessRequest>
+#include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineSettings>
+
+namespace {
+QString makeNonce()
+{
+    QString n;
+    for (int i = 0; i < 4; ++i)
+        n += QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
+    return QStringLiteral("markloom-") + n;
+}
+} // namespace
+
+GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent), m_nonce(makeNonce())
+{
+    QWebEngineSettings *s = settings();
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    s->setAttribute(QWebEngineSettings::WebGLEnabled, false);
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
+    s->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
+    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl &origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+    connect(this, &QWebEnginePage::certificateError, this,
+            [](const QWebEngineCertificateError &error) {
+                QWebEngineCertificateError e = error;
+                e.rejectCertificate();
+            });
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+            [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [](const QUrl &, QAuthenticator *auth) { *auth = QAuthenticator(); });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+            [](const QUrl &, QAuthenticator *auth, const QString &) { *auth = QAuthenticator(); });
+    connect(this, &QWebEnginePage::selectClientCertificate, this,
+            [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
+}
+
+void GuardedPage::javaScriptAlert(const QUrl &, const QString &) {}
+
+bool GuardedPage::javaScriptConfirm(const QUrl &, const QString &) { return false; }
+
+bool GuardedPage::javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) { return false; }
+
+void GuardedPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
+                                           const QString &)
+{
+    if (message.size() > m_nonce.size() && message.startsWith(m_nonce)
+        && message.at(m_nonce.size()) == QLatin1Char(':'))
+        Q_EMIT reportReceived(message, m_nonce.size() + 1);
+}
+
+QStringList GuardedPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) { return {}; }
+
+QWebEnginePage *GuardedPage::createWindow(WebWindowType) { return nullptr; }

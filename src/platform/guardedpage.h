@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+// A page that cannot reach the user: no alerts, prompts, file choosers,
+// popups, permissions or certificate exceptions. Completion reports from the
+// injected script arrive through the console and are handed on; every other
+// console message is dropped.
+class GuardedPage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    GuardedPage(QWebEngineProfile *profile, QObject *parent);
+
+    // Marker that prefixes our own console reports; random per page.
+    const QString &nonce() const { return m_nonce; }
+
+Q_SIGNALS:
+    // The whole console message; the report itself starts at offset.
+    void reportReceived(const QString &message, qsizetype offset);
+
+protected:
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                  const QString &sourceID) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                            const QStringList &acceptedMimeTypes) override;
+    QWebEnginePage *createWindow(WebWindowType type) override;
+
+private:
+    QString m_nonce;
+};

@@ -1,0 +1,39 @@
+#include "platform/prompts.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+void QtPrompts::message(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Markloom"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<Prompts::SaveChoice> QtPrompts::saveFile(QWidget *parent, const QStringList &filters,
+                                                       const QString &initialName)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    // The name is used as typed: no suffix added, no overwrite question.
+    dialog.setDefaultSuffix(QString());
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().first();
+    return SaveChoice{path, QFileInfo(path).fileName()};
+}
+
+std::optional<QColor> QtPrompts::chooseColor(QWidget *parent, const QColor &initial)
+{
+    const QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}

@@ -1,0 +1,111 @@
+#include "platform/webbrowser.h"
+
+#include "browse/docname.h"
+#include "platform/completionscript.h"
+#include "platform/guardedpage.h"
+
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+
+WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
+{
+    // No storage name: off the record, nothing of a page reaches the disk.
+    m_profile = new QWebEngineProfile(this);
+    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
+            [](QWebEngineDownloadRequest *download) { download->cancel(); });
+
+    m_page = new GuardedPage(m_profile, this);
+    QWebEngineScript script;
+    script.setName(QStringLiteral("markloom-completion"));
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(completion::scriptSource(m_page->nonce()));
+    m_page->scripts().insert(script);
+    setPage(m_page);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setFocusPolicy(Qt::NoFocus);
+
+    connect(m_page, &GuardedPage::reportReceived, this,
+            [this](const QString &message, qsizetype offset) {
+                onReport(message.sliced(offset));
+            });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            m_topReported = false;
+            break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            if (!m_topReported)
+                Q_EMIT loadEndedWithoutDocument(info.status() == QWebEngineLoadingInfo::LoadFailedStatus);
+            break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            break;
+        }
+    });
+}
+
+WebBrowser::~WebBrowser()
+{
+    // The page must go before the profile it was created with.
+    setPage(nullptr);
+    delete m_page;
+    m_page = nullptr;
+    delete m_profile;
+    m_profile = nullptr;
+}
+
+QUrl WebBrowser::homeUrl() { return QUrl(QStringLiteral("qrc:/markloom/home.html")); }
+
+QUrl WebBrowser::urlFromUserInput(const QString &text)
+{
+    return QUrl::fromUserInput(text.trimmed(), QString(), QUrl::AssumeLocalFile);
+}
+
+void WebBrowser::Navigate2(const QString &address)
+{
+    m_topReported = false;
+    const QUrl url = urlFromUserInput(address);
+    if (!url.isValid() || url.isEmpty()) {
+        // Nothing a browser could load: end like a failed load, not a hang,
+        // and after the caller's handler has finished, as a real load would.
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT loadEndedWithoutDocument(true); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    m_page->load(url);
+}
+
+void WebBrowser::GoHome()
+{
+    m_topReported = false;
+    m_page->load(homeUrl());
+}
+
+void WebBrowser::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+
+QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
+
+void WebBrowser::onReport(const QString &payload)
+{
+    std::optional<completion::Report> r = completion::parse(payload);
+    if (!r)
+        return;
+    CompletedDocument doc;
+    doc.isTop = r->top;
+    doc.hasRoot = r->hasRoot;
+    doc.url = QUrl(r->url);
+    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
+    doc.title = std::move(r->title);
+    doc.nameProp = documentDisplayName(doc.title, doc.url);
+    doc.innerHTML = std::move(r->html);
+    if (doc.isTop)
+        m_topReported = true;
+    Q_EMIT documentComplete(doc);
+}

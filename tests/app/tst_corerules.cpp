@@ -1,0 +1,193 @@
+#include "app/captionrule.h"
+#include "app/resizerule.h"
+#include "app/settingsdefaults.h"
+#include "app/settingsstore.h"
+#include "browse/docname.h"
+#include "cli/options.h"
+#include "platform/completionscript.h"
+#include "support/testenv.h"
+
+#include <QtTest>
+
+class TestCoreRules : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void caption_data();
+    void caption();
+    void resizeThresholds_data();
+    void resizeThresholds();
+    void settingsRoundTrip();
+    void settingsParse();
+    void docName_data();
+    void docName();
+    void completionReport();
+    void options_data();
+    void options();
+};
+
+void TestCoreRules::caption_data()
+{
+    QTest::addColumn<QString>("doc");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<bool>("hasFile");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("start-up") << QString() << false << false << QString() << " - Markloom";
+    QTest::newRow("plain") << "Page" << false << false << "x.txt" << "Page - Markloom";
+    QTest::newRow("modified") << "Page" << true << false << QString() << "Page* - Markloom";
+    QTest::newRow("file") << "Page" << false << true << "x.txt" << "Page x.txt - Markloom";
+    QTest::newRow("file modified") << "Page" << true << true << "x.txt" << "Page* x.txt - Markloom";
+    QTest::newRow("empty name modified") << QString() << true << false << QString() << "* - Markloom";
+}
+
+void TestCoreRules::caption()
+{
+    QFETCH(QString, doc);
+    QFETCH(bool, modified);
+    QFETCH(bool, hasFile);
+    QFETCH(QString, title);
+    QFETCH(QString, expected);
+    QCOMPARE(caption::compose(doc, modified, hasFile, title), expected);
+}
+
+void TestCoreRules::resizeThresholds_data()
+{
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("paneW"); // -1: keep
+    QTest::addColumn<int>("paneH");
+    QTest::newRow("both at threshold") << 100 << 1800 << -1 << -1;
+    QTest::newRow("just above") << 101 << 1801 << 1 << 401;
+    QTest::newRow("designed") << 12480 << 12690 << 12380 << 11290;
+    QTest::newRow("zero") << 0 << 0 << -1 << -1;
+}
+
+void TestCoreRules::resizeThresholds()
+{
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(int, paneW);
+    QFETCH(int, paneH);
+    const PaneResize r = mainPaneResize(w, h);
+    QCOMPARE(r.width.value_or(-1), paneW);
+    QCOMPARE(r.height.value_or(-1), paneH);
+}
+
+void TestCoreRules::settingsRoundTrip()
+{
+    const QString program = QStringLiteral("MarkloomRoundTrip");
+    QCOMPARE(GetRegSetting(program, QStringLiteral("FontFace")), QString());
+    QCOMPARE(SetRegSetting(program, QStringLiteral("FontFace"), settings::defaultFontFace()), 1);
+    QCOMPARE(GetRegSetting(program, QStringLiteral("FontFace")), QStringLiteral(u"ＭＳ Ｐゴシック"));
+    // Longer than any fixed buffer: read whole.
+    const QString longValue(5000, QLatin1Char('x'));
+    SetRegSetting(program, QStringLiteral("Home"), longValue);
+    QCOMPARE(GetRegSetting(program, QStringLiteral("Home")), longValue);
+    // Stored empty reads like missing.
+    SetRegSetting(program, QStringLiteral("Home"), QString());
+    QCOMPARE(GetRegSetting(program, QStringLiteral("Home")), QString());
+    // The store is where the platform keeps per-user settings for our organisation.
+    const QString file = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Brindlecot/MarkloomRoundTrip.conf");
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+}
+
+void TestCoreRules::settingsParse()
+{
+    QCOMPARE(settings::parseFontSize(QStringLiteral("10.5")).value_or(-1), 10.5);
+    QCOMPARE(settings::parseFontSize(QStringLiteral("11")).value_or(-1), 11.0);
+    QVERIFY(!settings::parseFontSize(QStringLiteral("")));
+    QVERIFY(!settings::parseFontSize(QStringLiteral("big")));
+    QVERIFY(!settings::parseFontSize(QStringLiteral("0")));
+    QVERIFY(!settings::parseFontSize(QStringLiteral("-3")));
+    QVERIFY(!settings::parseFontSize(QStringLiteral("nan")));
+    QCOMPARE(settings::parseBgr(QStringLiteral("16777215")).value_or(0), 0xFFFFFFu);
+    QCOMPARE(settings::parseBgr(QStringLiteral("255")).value_or(0), 0xFFu);
+    QVERIFY(!settings::parseBgr(QStringLiteral("white")));
+    QVERIFY(!settings::parseBgr(QStringLiteral("99999999999")));
+    // 0x00BBGGRR: 255 is red.
+    QCOMPARE(settings::bgrToRgb(0x0000FFu), 0xFF0000u);
+    QCOMPARE(settings::rgbToBgr(0x123456u), 0x563412u);
+    QCOMPARE(settings::values().size(), 5);
+    QCOMPARE(QString::fromLatin1(settings::values().at(0).name), QStringLiteral("bUserHome"));
+    QCOMPARE(settings::values().at(0).fallback, QStringLiteral("0"));
+    QCOMPARE(settings::values().at(4).fallback, QStringLiteral("16777215"));
+}
+
+void TestCoreRules::docName_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("title") << "Hello" << "https://a.test/x/y.html" << "Hello";
+    QTest::newRow("segment") << "" << "https://a.test/x/y%20z.html" << "y z.html";
+    QTest::newRow("trailing slash") << "" << "https://a.test/dir/" << "dir";
+    QTest::newRow("host") << "" << "https://a.test/" << "a.test";
+    QTest::newRow("whole") << "" << "about:blank" << "blank";
+    QTest::newRow("data") << "" << "data:," << "data:,";
+}
+
+void TestCoreRules::docName()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, url);
+    QFETCH(QString, expected);
+    QCOMPARE(documentDisplayName(title, QUrl(url)), expected);
+}
+
+void TestCoreRules::completionReport()
+{
+    const QString html = QStringLiteral("<head></head><body>a\r\nb\n 12 3\n</body>");
+    const QString payload = QStringLiteral("11 14 4\nhttp://a.test/T\u00e9st") + html;
+    const auto r = completion::parse(payload);
+    QVERIFY(r);
+    QVERIFY(r->top);
+    QVERIFY(r->hasRoot);
+    QCOMPARE(r->url, QStringLiteral("http://a.test/"));
+    QCOMPARE(r->title, QStringLiteral("T\u00e9st"));
+    QCOMPARE(r->html, html);
+    QVERIFY(!completion::parse(QStringLiteral("11 99 0\nshort")));
+    QVERIFY(!completion::parse(QStringLiteral("garbage")));
+    QVERIFY(completion::scriptSource(QStringLiteral("NONCE")).contains(QStringLiteral("'NONCE:'")));
+}
+
+void TestCoreRules::options_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("timeout");
+    using M = cli::Mode;
+    QTest::newRow("none") << QStringList{} << int(M::Window) << "" << 60;
+    QTest::newRow("blanks joined") << QStringList{"a", "b", "c"} << int(M::Window) << "a b c" << 60;
+    QTest::newRow("dump") << QStringList{"--dump", "x.test"} << int(M::Dump) << "x.test" << 60;
+    QTest::newRow("timeout") << QStringList{"--timeout", "5", "--data", "-"} << int(M::Data) << "-" << 5;
+    QTest::newRow("timeout=") << QStringList{"--scripts", "u", "--timeout=7"} << int(M::Scripts) << "u" << 7;
+    QTest::newRow("help") << QStringList{"--help", "x"} << int(M::Help) << "" << 60;
+    QTest::newRow("version") << QStringList{"--version"} << int(M::Version) << "" << 60;
+    QTest::newRow("unknown") << QStringList{"--bogus"} << int(M::Error) << "" << 60;
+    QTest::newRow("no address") << QStringList{"--dump"} << int(M::Error) << "" << 60;
+    QTest::newRow("dump stdin") << QStringList{"--dump", "-"} << int(M::Error) << "" << 60;
+    QTest::newRow("two modes") << QStringList{"--dump", "--data", "x"} << int(M::Error) << "" << 60;
+    QTest::newRow("bad timeout") << QStringList{"--timeout", "0", "--dump", "x"} << int(M::Error) << "" << 60;
+    QTest::newRow("after --") << QStringList{"--", "--dump"} << int(M::Window) << "--dump" << 60;
+}
+
+void TestCoreRules::options()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, mode);
+    QFETCH(QString, address);
+    QFETCH(int, timeout);
+    const cli::Options o = cli::parse(args);
+    QCOMPARE(int(o.mode), mode);
+    if (o.mode != cli::Mode::Error) {
+        QCOMPARE(o.address, address);
+        QCOMPARE(o.timeoutSeconds, timeout);
+    } else {
+        QVERIFY(!o.error.isEmpty());
+    }
+}
+
+MARKLOOM_CORE_TEST_MAIN(TestCoreRules)
+#include "tst_corerules.moc"

@@ -1,0 +1,58 @@
+#pragma once
+
+// Every test process runs in its own temporary home: settings, favourites,
+// runtime and cache folders never touch the user's.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+#include <unistd.h>
+
+namespace markloomtest {
+
+inline QTemporaryDir &sandbox()
+{
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/markloom-test-XXXXXX"));
+    return dir;
+}
+
+inline QString sandboxPath(const QString &sub)
+{
+    const QString p = sandbox().path() + QLatin1Char('/') + sub;
+    QDir().mkpath(p);
+    return p;
+}
+
+inline void prepareEnvironment()
+{
+    const QString runtime = sandboxPath(QStringLiteral("runtime"));
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", sandboxPath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", sandboxPath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", sandboxPath(QStringLiteral("cache")).toLocal8Bit());
+    // The favourites folder is named but not created: reading must not need it.
+    qputenv("MARKLOOM_FAVORITES", (sandbox().path() + QStringLiteral("/Favorites")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false;js=false;qt.qpa.*=false");
+    qunsetenv("MARKLOOM_START_MINIMIZED");
+}
+
+} // namespace markloomtest
+
+// main() of a test without widgets.
+#define MARKLOOM_CORE_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        markloomtest::prepareEnvironment();                                                                  \
+        QCoreApplication app(argc, argv);                                                                    \
+        TestClass tc;                                                                                        \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }
