@@ -124,7 +124,7 @@ void TestCoreRules::docName_data()
     QTest::newRow("trailing slash") << "" << "https://a.test/dir/" << "dir";
     QTest::newRow("host") << "" << "https://a.test/" << "a.test";
     QTest::newRow("whole") << "" << "about:blank" << "blank";
-    QTest::newRow("data") << "" << "data:," << "data:,";
+    QTest::newRow("no path, no host") << "" << "about:" << "about:";
 }
 
 void TestCoreRules::docName()
