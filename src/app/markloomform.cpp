@@ -408,11 +408,17 @@ void MarkloomForm::AddressBarCombo_KeyDown(int keyCode)
 
 bool MarkloomForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if ((watched == AddressBarCombo || watched == AddressBarCombo->lineEdit()) && event->type() == QEvent::KeyPress) {
-        // The combo forwards its keys to the line edit: handle each key once.
+    if (event->type() == QEvent::KeyPress && (watched == AddressBarCombo || watched == AddressBarCombo->lineEdit())) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == AddressBarCombo->lineEdit() || !AddressBarCombo->lineEdit()->hasFocus())
+        if (watched == AddressBarCombo->lineEdit()) {
+            m_lastAddressKey = event;
+            m_lastAddressKeyTime = key->timestamp();
             AddressBarCombo_KeyDown(key->key());
+        } else if (event != m_lastAddressKey || key->timestamp() != m_lastAddressKeyTime) {
+            // Delivered to the combo box itself, which hands it to its line
+            // edit without going through the filter.
+            AddressBarCombo_KeyDown(key->key());
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -32,6 +32,8 @@ GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
     s->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
     s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    // mailto:, custom app schemes and the like must never start a program.
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl &origin, Feature feature) {

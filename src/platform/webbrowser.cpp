@@ -72,7 +72,7 @@ void WebBrowser::Navigate2(const QString &address)
 {
     m_topReported = false;
     const QUrl url = urlFromUserInput(address);
-    if (!url.isValid() || url.isEmpty()) {
+    if (!url.isValid() || url.isEmpty() || !canLoad(url)) {
         // Nothing a browser could load: end like a failed load, not a hang,
         // and after the caller's handler has finished, as a real load would.
         QMetaObject::invokeMethod(this, [this] { Q_EMIT loadEndedWithoutDocument(true); },
@@ -80,6 +80,20 @@ void WebBrowser::Navigate2(const QString &address)
         return;
     }
     m_page->load(url);
+}
+
+bool WebBrowser::canLoad(const QUrl &url) const
+{
+    // Schemes the engine loads itself; any other would be handed to a desktop
+    // program, which the hidden browser never does, and would end in silence.
+    static const QStringList builtIn = {
+        QStringLiteral("http"),  QStringLiteral("https"),       QStringLiteral("file"),
+        QStringLiteral("qrc"),   QStringLiteral("about"),       QStringLiteral("data"),
+        QStringLiteral("blob"),  QStringLiteral("view-source"), QStringLiteral("javascript"),
+        QStringLiteral("chrome"),
+    };
+    const QString scheme = url.scheme().toLower();
+    return builtIn.contains(scheme) || m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
 }
 
 void WebBrowser::GoHome()

@@ -18,6 +18,8 @@ struct CompletedDocument {
     QString innerHTML;    // markup inside the root element
 };
 
+Q_DECLARE_METATYPE(CompletedDocument)
+
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
 // of its own and a page that refuses everything interactive.
@@ -54,6 +56,7 @@ Q_SIGNALS:
 
 private:
     void onReport(const QString &payload);
+    bool canLoad(const QUrl &url) const;
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
     bool m_topReported = false;

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Page-source benchmarks: completion to pane, start-up, and --dump against
+# headless Chromium on the same local pages. Chromium is installed here for
+# the comparison only; the project itself does not need it.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+BUILD=${BUILD:-build}
+cmake --build "$BUILD" --target markloom bench_pagesource >/dev/null
+
+if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}; chmod 700 "$XDG_RUNTIME_DIR"
+export QT_LOGGING_RULES="qt.webenginecontext=false;js=false;default.info=false"
+
+if ! command -v chromium >/dev/null; then
+  apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y chromium >/dev/null
+fi
+
+PAGES=$(mktemp -d)
+trap 'rm -rf "$PAGES"' EXIT
+python3 bench/browse/makepages.py "$PAGES"
+
+echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+echo "== start-up"
+for i in 1 2 3; do "$BUILD/bench/browse/bench_pagesource" --startup "$PAGES/small.html" 2>/dev/null; done
+echo "== completion to pane"
+"$BUILD/bench/browse/bench_pagesource" "$PAGES/page-1mb.html" "$PAGES/page-10mb.html" "$PAGES/single-5mb.html" 2>/dev/null
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+timeit() { local s e; s=$(date +%s%N); "$@" >/dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
+
+echo "== --dump against chromium --headless --dump-dom (median of 5, ms)"
+for p in small.html page-1mb.html page-10mb.html single-5mb.html; do
+  url="file://$PAGES/$p"
+  ours=$(for i in 1 2 3 4 5; do timeit "$BUILD/markloom" --dump "$url"; done | median)
+  theirs=$(for i in 1 2 3 4 5; do timeit chromium --headless --no-sandbox --disable-gpu --disable-quic \
+      --no-first-run --disable-background-networking --disable-component-update --disable-sync \
+      --user-data-dir="$PAGES/profile" --dump-dom "$url"; done | median)
+  ratio=$(python3 -c "print(f'{$ours/$theirs:.2f}')")
+  printf "%-16s markloom %6d  chromium %6d  ratio %s\n" "$p" "$ours" "$theirs" "$ratio"
+done

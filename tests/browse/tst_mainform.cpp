@@ -1,0 +1,486 @@
+// The main window end to end: start-up, settings, caption, command state,
+// address bar, page-to-source synchronisation and the hostile-page guards.
+
+#include "app/markloomform.h"
+#include "platform/prompts.h"
+#include "platform/sourcepane.h"
+#include "platform/twips.h"
+#include "platform/webbrowser.h"
+#include "support/testpages.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QtTest>
+
+using markloomtest::TestPages;
+
+namespace {
+
+class RecordingPrompts : public Prompts
+{
+public:
+    QStringList messages;
+    void message(QWidget *, const QString &text) override { messages << text; }
+    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QColor> chooseColor(QWidget *, const QColor &) override { return std::nullopt; }
+};
+
+const QStringList kPageCommands = {"ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut",
+                                   "ID_Del", "ID_fvAdd", "ID_fvArrange", "ID_IEVIEW", "ID_Pst",
+                                   "ID_Save", "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView"};
+const QStringList kAlwaysOn = {"ID_New", "ID_Close", "ID_SETBR", "ID_About", "Stop_Button1"};
+const QStringList kPageButtons = {"Save_Button", "Back_Button", "Past_Button", "Cut_Button", "Copy_Button",
+                                  "Del_Button", "Sch_Button", "home_Button", "IE_Button"};
+
+QSettings storedSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brindlecot"),
+                     QStringLiteral("Markloom"));
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void firstStartWritesDefaultsAndGoesHome();
+    void emptyStoredValueIsReplaced();
+    void commandLineWinsOverHomeSetting();
+    void customHomeWhenNoCommandLine();
+    void captionAndModifiedSequence();
+    void commandStateAtStartupEnterAndCompletion();
+    void stopSwitchesCommandsOn();
+    void homeButtonEmptiesPaneAndUsesBuiltInHome();
+    void framesEndWithTopLevelDocument();
+    void addressBarListKeepsDuplicatesAndEmpties();
+    void otherKeysNeverNavigate();
+    void paneFollowsResizeRule();
+    void settingsPersistAcrossRestart();
+    void hostilePageCannotReachUser();
+    void badInputEndsWithCommandsOn_data();
+    void badInputEndsWithCommandsOn();
+    void documentWithoutRootKeepsPane();
+    void textDocumentShowsItsSource();
+
+private:
+    std::unique_ptr<MarkloomForm> makeForm(const QString &commandLine = QString(), bool load = true);
+    bool waitForTopLevel(MarkloomForm &form, QSignalSpy &spy, int count = 1);
+    void enterAddress(MarkloomForm &form, const QString &text);
+    static bool enabled(MarkloomForm &form, const QString &name) { return form.action(name)->isEnabled(); }
+
+    TestPages *m_pages = nullptr;
+    RecordingPrompts *m_prompts = nullptr;
+};
+
+void TestMainForm::init()
+{
+    storedSettings().clear();
+    storedSettings().sync();
+    delete m_pages;
+    m_pages = new TestPages(this);
+    m_pages->add("a/one.html", "<html><head><title>One</title></head><body><p>first</p></body></html>");
+    m_pages->add("a/two.html", "<html><head><title>Two</title></head><body><p>second</p></body></html>");
+    m_pages->add("a/x y.html", "<html><head><title>Blank</title></head><body>spaced</body></html>");
+    m_pages->addPending("a/pending.html");
+}
+
+std::unique_ptr<MarkloomForm> TestMainForm::makeForm(const QString &commandLine, bool load)
+{
+    auto form = std::make_unique<MarkloomForm>(commandLine);
+    m_pages->installOn(form->WebBrowser1->browserProfile());
+    auto prompts = std::make_unique<RecordingPrompts>();
+    m_prompts = prompts.get();
+    form->setPrompts(std::move(prompts));
+    if (load)
+        form->Form_Load();
+    return form;
+}
+
+bool TestMainForm::waitForTopLevel(MarkloomForm &form, QSignalSpy &spy, int count)
+{
+    auto tops = [&spy] {
+        int n = 0;
+        for (const QList<QVariant> &args : spy)
+            n += args.at(0).value<CompletedDocument>().isTop ? 1 : 0;
+        return n;
+    };
+    Q_UNUSED(form);
+    return QTest::qWaitFor([&] { return tops() >= count; }, 20000);
+}
+
+void TestMainForm::enterAddress(MarkloomForm &form, const QString &text)
+{
+    form.AddressBarCombo->setEditText(text);
+    QTest::keyClick(form.AddressBarCombo->lineEdit(), Qt::Key_Return);
+}
+
+void TestMainForm::firstStartWritesDefaultsAndGoesHome()
+{
+    QVERIFY(!storedSettings().contains("bUserHome"));
+    auto form = makeForm(QString(), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+
+    // All five written before anything loads.
+    QSettings s = storedSettings();
+    QCOMPARE(s.value("bUserHome").toString(), QStringLiteral("0"));
+    QVERIFY(!s.value("Home").toString().isEmpty());
+    QCOMPARE(s.value("FontFace").toString(), QStringLiteral(u"ＭＳ Ｐゴシック"));
+    QCOMPARE(s.value("FontSize").toString(), QStringLiteral("11"));
+    QCOMPARE(s.value("BackColor").toString(), QStringLiteral("16777215"));
+    QCOMPARE(form->windowTitle(), QStringLiteral(" - Markloom"));
+    QCOMPARE(form->AddressBarCombo->currentText(), QString());
+    QCOMPARE(form->HTMLSorceText->PaneFontSize(), 11.0);
+    QCOMPARE(form->HTMLSorceText->BackColor(), QColor(Qt::white));
+
+    QVERIFY(waitForTopLevel(*form, spy));
+    QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral(u"Markloom へようこそ")));
+    QCOMPARE(form->AddressBarCombo->currentText(), WebBrowser::homeUrl().toString());
+    QCOMPARE(form->windowTitle(), QStringLiteral(u"Markloom ホーム - Markloom"));
+    // The first page's arrival is not an edit.
+    QVERIFY(!form->m_bModfied);
+}
+
+void TestMainForm::emptyStoredValueIsReplaced()
+{
+    {
+        QSettings s = storedSettings();
+        s.setValue("FontSize", QString());
+        s.setValue("BackColor", QStringLiteral("not a colour"));
+        s.setValue("FontFace", QStringLiteral("DejaVu Sans Mono"));
+    }
+    auto form = makeForm();
+    QCOMPARE(form->m_CurrentFontSize, QStringLiteral("11"));
+    QCOMPARE(storedSettings().value("FontSize").toString(), QStringLiteral("11"));
+    QCOMPARE(form->m_CurrentFont, QStringLiteral("DejaVu Sans Mono"));
+    // Kept as stored, but the pane falls back to white.
+    QCOMPARE(form->m_BackColor, QStringLiteral("not a colour"));
+    QCOMPARE(form->HTMLSorceText->BackColor(), QColor(Qt::white));
+}
+
+void TestMainForm::commandLineWinsOverHomeSetting()
+{
+    {
+        QSettings s = storedSettings();
+        s.setValue("bUserHome", QStringLiteral("1"));
+        s.setValue("Home", TestPages::url("a/two.html"));
+    }
+    const QString commandLine = QStringLiteral("  ") + TestPages::url("a/x y.html") + QStringLiteral(" ");
+    auto form = makeForm(commandLine, false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    // Whole, blanks included, before anything loads.
+    QCOMPARE(form->AddressBarCombo->currentText(), commandLine);
+    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("spaced")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Blank - Markloom"));
+    QCOMPARE(m_pages->requestCount("a/two.html"), 0);
+}
+
+void TestMainForm::customHomeWhenNoCommandLine()
+{
+    {
+        QSettings s = storedSettings();
+        s.setValue("bUserHome", QStringLiteral("1"));
+        s.setValue("Home", TestPages::url("a/two.html"));
+    }
+    auto form = makeForm(QString(), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    // The address bar stays empty until the page completes.
+    QCOMPARE(form->AddressBarCombo->currentText(), QString());
+    QVERIFY(waitForTopLevel(*form, spy));
+    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/two.html"));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("second")));
+}
+
+void TestMainForm::captionAndModifiedSequence()
+{
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QCOMPARE(form->windowTitle(), QStringLiteral(" - Markloom"));
+    QVERIFY(form->ignoreChange());
+    QVERIFY(waitForTopLevel(*form, spy));
+    QCOMPARE(form->windowTitle(), QStringLiteral("One - Markloom"));
+    QVERIFY(!form->m_bModfied);
+    QVERIFY(!form->ignoreChange());
+
+    // Navigating from an unmodified page: emptying the pane counts as an edit.
+    enterAddress(*form, TestPages::url("a/two.html"));
+    QVERIFY(form->HTMLSorceText->Text().isEmpty());
+    QVERIFY(form->m_bModfied);
+    QCOMPARE(form->windowTitle(), QStringLiteral("One* - Markloom"));
+    QVERIFY(waitForTopLevel(*form, spy, 2));
+    // Completion shows the name alone, although the flag stays set.
+    QCOMPARE(form->windowTitle(), QStringLiteral("Two - Markloom"));
+    QVERIFY(form->m_bModfied);
+
+    // A user edit with the flag already set adds no mark.
+    form->HTMLSorceText->setFocus();
+    form->HTMLSorceText->SetSelStart(0);
+    QTest::keyClicks(form->HTMLSorceText->viewport(), QStringLiteral("z"));
+    QVERIFY(form->HTMLSorceText->Text().startsWith(QLatin1Char('z')));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Two - Markloom"));
+}
+
+void TestMainForm::commandStateAtStartupEnterAndCompletion()
+{
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    for (const QString &name : kPageCommands)
+        QVERIFY2(!enabled(*form, name), qPrintable(name));
+    for (const QString &name : kPageButtons)
+        QVERIFY2(!enabled(*form, name), qPrintable(name));
+    for (const QString &name : kAlwaysOn)
+        QVERIFY2(enabled(*form, name), qPrintable(name));
+    QVERIFY(!enabled(*form, "IE_Option"));
+
+    QVERIFY(waitForTopLevel(*form, spy));
+    for (const QString &name : kPageCommands + kPageButtons)
+        QVERIFY2(enabled(*form, name), qPrintable(name));
+    QVERIFY(!enabled(*form, "IE_Option"));
+
+    enterAddress(*form, TestPages::url("a/two.html"));
+    for (const QString &name : kPageCommands + kPageButtons)
+        QVERIFY2(!enabled(*form, name), qPrintable(name));
+    QVERIFY(enabled(*form, "Stop_Button1"));
+    QVERIFY(waitForTopLevel(*form, spy, 2));
+    for (const QString &name : kPageCommands + kPageButtons)
+        QVERIFY2(enabled(*form, name), qPrintable(name));
+}
+
+void TestMainForm::stopSwitchesCommandsOn()
+{
+    // No page ever completes: only the stop button brings the commands back.
+    auto form = makeForm(TestPages::url("a/pending.html"));
+    QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 1);
+    QVERIFY(!enabled(*form, "ID_Save"));
+    form->action("Stop_Button1")->trigger();
+    for (const QString &name : kPageCommands + kPageButtons)
+        QVERIFY2(enabled(*form, name), qPrintable(name));
+    QCOMPARE(form->windowTitle(), QStringLiteral(" - Markloom"));
+}
+
+void TestMainForm::homeButtonEmptiesPaneAndUsesBuiltInHome()
+{
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    // "0" means the built-in page even when a custom address is set.
+    form->m_bUserHome = QStringLiteral("0");
+    form->m_UserHome = TestPages::url("a/two.html");
+    form->action("home_Button")->trigger();
+    QVERIFY(form->HTMLSorceText->Text().isEmpty());
+    QVERIFY(!enabled(*form, "ID_Save"));
+    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/one.html"));
+    QVERIFY(waitForTopLevel(*form, spy, 2));
+    QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
+    QVERIFY(enabled(*form, "ID_Save"));
+    QCOMPARE(m_pages->requestCount("a/two.html"), 0);
+
+    form->m_bUserHome = QStringLiteral("1");
+    form->action("home_Button")->trigger();
+    QVERIFY(waitForTopLevel(*form, spy, 3));
+    QCOMPARE(form->WebBrowser1->LocationURL(), TestPages::url("a/two.html"));
+}
+
+void TestMainForm::framesEndWithTopLevelDocument()
+{
+    m_pages->add("a/frames.html",
+                 "<html><head><title>Frames</title></head><body>top"
+                 "<iframe src=\"mltest://b/inner.html\"></iframe>"
+                 "<iframe src=\"inner2.html\"></iframe></body></html>");
+    m_pages->add("b/inner.html", "<html><head><title>Inner</title></head><body>cross-origin frame</body></html>");
+    m_pages->add("a/inner2.html", "<html><body>same-origin frame</body></html>");
+    auto form = makeForm(TestPages::url("a/frames.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    // Both frames reported before the top-level document.
+    QCOMPARE(spy.size(), 3);
+    QStringList frameUrls;
+    for (int i = 0; i < 2; ++i) {
+        const auto doc = spy.at(i).at(0).value<CompletedDocument>();
+        QVERIFY(!doc.isTop);
+        frameUrls << doc.url.toString();
+    }
+    frameUrls.sort();
+    QCOMPARE(frameUrls, (QStringList{TestPages::url("a/inner2.html"), TestPages::url("b/inner.html")}));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("<iframe")));
+    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/frames.html"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Frames - Markloom"));
+}
+
+void TestMainForm::addressBarListKeepsDuplicatesAndEmpties()
+{
+    auto form = makeForm(TestPages::url("a/one.html"));
+    QComboBox *bar = form->AddressBarCombo;
+    QCOMPARE(bar->count(), 0);
+    enterAddress(*form, TestPages::url("a/two.html"));
+    enterAddress(*form, TestPages::url("a/two.html"));
+    enterAddress(*form, QString());
+    QCOMPARE(bar->count(), 3);
+    QCOMPARE(bar->itemText(0), TestPages::url("a/two.html"));
+    QCOMPARE(bar->itemText(1), TestPages::url("a/two.html"));
+    QCOMPARE(bar->itemText(2), QString());
+
+    // Each key clears the list selection but keeps what is being typed.
+    bar->setCurrentIndex(0);
+    bar->lineEdit()->setText(QStringLiteral("typed"));
+    QTest::keyClick(bar->lineEdit(), Qt::Key_X);
+    QCOMPARE(bar->currentIndex(), -1);
+    QCOMPARE(bar->currentText(), QStringLiteral("typedx"));
+}
+
+void TestMainForm::otherKeysNeverNavigate()
+{
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    form->AddressBarCombo->setEditText(TestPages::url("a/two.html"));
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_A})
+        QTest::keyClick(form->AddressBarCombo->lineEdit(), key);
+    QCOMPARE(form->AddressBarCombo->count(), 0);
+    QVERIFY(enabled(*form, "ID_Save"));
+    QCOMPARE(m_pages->requestCount("a/two.html"), 0);
+}
+
+void TestMainForm::paneFollowsResizeRule()
+{
+    auto form = makeForm(QString(), false);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const double dpi = form->screen()->logicalDotsPerInchY();
+    form->resize(700, 500);
+    QTRY_COMPARE(form->frameGeometry().width(), 700 + form->frameGeometry().width() - form->width());
+    const QRect outer = form->frameGeometry();
+    QCOMPARE(form->HTMLSorceText->width(), twips::toPixels(twips::fromPixels(outer.width(), dpi) - 100, dpi));
+    QCOMPARE(form->HTMLSorceText->height(), twips::toPixels(twips::fromPixels(outer.height(), dpi) - 1400, dpi));
+    QCOMPARE(form->HTMLSorceText->pos(), QPoint(0, twips::toPixels(720, dpi)));
+
+    // Too low for the rule: the pane keeps its height.
+    const int before = form->HTMLSorceText->height();
+    form->resize(700, 100);
+    QTRY_VERIFY(form->height() <= 120);
+    QCOMPARE(form->HTMLSorceText->height(), before);
+}
+
+void TestMainForm::settingsPersistAcrossRestart()
+{
+    {
+        auto form = makeForm(TestPages::url("a/one.html"));
+        form->m_CurrentFontSize = QStringLiteral("14");
+        form->m_BackColor = QStringLiteral("255"); // red in 0x00BBGGRR
+        form->m_UserHome = TestPages::url("a/two.html");
+        form->close();
+    }
+    QCOMPARE(storedSettings().value("FontSize").toString(), QStringLiteral("14"));
+    auto again = makeForm(TestPages::url("a/one.html"));
+    QCOMPARE(again->m_CurrentFontSize, QStringLiteral("14"));
+    QCOMPARE(again->m_UserHome, TestPages::url("a/two.html"));
+    QCOMPARE(again->HTMLSorceText->PaneFontSize(), 14.0);
+    QCOMPARE(again->HTMLSorceText->BackColor(), QColor(255, 0, 0));
+}
+
+void TestMainForm::hostilePageCannotReachUser()
+{
+    m_pages->add("a/hostile.html",
+                 "<html><head><title>Hostile</title><script>"
+                 "alert('boo');"
+                 "var c = confirm('sure?');"
+                 "var p = prompt('name?', 'x');"
+                 "var w = window.open('mltest://a/one.html');"
+                 "try { navigator.geolocation.getCurrentPosition(function(){}, function(){}); } catch (e) {}"
+                 "document.title = 'Hostile ' + c + ' ' + p + ' ' + (w === null);"
+                 "</script></head><body>evil</body></html>");
+    auto form = makeForm(TestPages::url("a/hostile.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Hostile false null true - Markloom"));
+    QVERIFY(enabled(*form, "ID_Save"));
+    // No popup was loaded and no other window exists.
+    QCOMPARE(m_pages->requestCount("a/one.html"), 0);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY2(w == form.get() || !w->isVisible(), qPrintable(w->metaObject()->className()));
+}
+
+void TestMainForm::badInputEndsWithCommandsOn_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("not a URL") << QStringLiteral("not a url at all");
+    QTest::newRow("unreachable") << TestPages::url("a/missing.html");
+    QTest::newRow("unknown scheme") << QStringLiteral("nosuchscheme://x/");
+    QTest::newRow("image") << TestPages::url("a/picture.png");
+}
+
+void TestMainForm::badInputEndsWithCommandsOn()
+{
+    QFETCH(QString, address);
+    // A 1 x 1 PNG.
+    m_pages->add("a/picture.png",
+                 QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="),
+                 "image/png");
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    enterAddress(*form, address);
+    QVERIFY(!enabled(*form, "ID_Save"));
+    QTRY_VERIFY_WITH_TIMEOUT(enabled(*form, "ID_Save"), 20000);
+    for (const QString &name : kPageCommands + kPageButtons)
+        QVERIFY2(enabled(*form, name), qPrintable(name));
+    QVERIFY(form->windowTitle().endsWith(QStringLiteral(" - Markloom")));
+    QVERIFY(m_prompts->messages.isEmpty());
+}
+
+void TestMainForm::documentWithoutRootKeepsPane()
+{
+    m_pages->add("a/rootless.html",
+                 "<html><head><title>Rootless</title><script>"
+                 "addEventListener('DOMContentLoaded', function () {"
+                 "  document.removeChild(document.documentElement); });"
+                 "</script></head><body>gone</body></html>");
+    auto form = makeForm(TestPages::url("a/one.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    enterAddress(*form, TestPages::url("a/rootless.html"));
+    QVERIFY(waitForTopLevel(*form, spy, 2));
+    QVERIFY(!spy.last().at(0).value<CompletedDocument>().hasRoot);
+    // Pane (emptied by Enter), address bar and caption stay; commands come on.
+    QCOMPARE(form->HTMLSorceText->Text(), QString());
+    QCOMPARE(form->windowTitle(), QStringLiteral("One* - Markloom"));
+    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/rootless.html"));
+    QVERIFY(enabled(*form, "ID_Save"));
+}
+
+void TestMainForm::textDocumentShowsItsSource()
+{
+    m_pages->add("a/plain.txt", "line one\r\n<b>not markup</b>\n", "text/plain; charset=utf-8");
+    auto form = makeForm(TestPages::url("a/plain.txt"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    const QString text = form->HTMLSorceText->Text();
+    QVERIFY2(text.contains(QStringLiteral("&lt;b&gt;not markup&lt;/b&gt;")), qPrintable(text));
+    QCOMPARE(form->windowTitle(), QStringLiteral("plain.txt - Markloom"));
+    QVERIFY(enabled(*form, "ID_Save"));
+}
+
+MARKLOOM_UI_TEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
