@@ -4,6 +4,7 @@
 #include "platform/shell.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <unistd.h>
@@ -38,8 +39,9 @@ int main(int argc, char *argv[])
         std::fputs("markloom: running as root, the browser sandbox is switched off\n", stderr);
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false;js=false");
+    // The engine's start-up report and page console noise are not ours to show.
+    // (Rules in QT_LOGGING_RULES still take precedence.)
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false"));
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>

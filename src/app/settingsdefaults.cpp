@@ -25,7 +25,7 @@ std::optional<double> parseFontSize(const QString &text)
 {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v <= 0.0)
+    if (!ok || !std::isfinite(v) || v <= 0.0 || v > kMaxFontSize)
         return std::nullopt;
     return v;
 }

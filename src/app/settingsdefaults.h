@@ -23,8 +23,12 @@ QString defaultFontFace();
 QString defaultFontSize();
 QString defaultBackColor();
 
+// The largest point size the pane accepts; anything bigger would have the
+// renderer build glyphs of absurd size.
+inline constexpr double kMaxFontSize = 1638.0;
+
 // Font size in points from its stored text; fractions allowed. Empty when the
-// text is not a positive finite number.
+// text is not a positive number up to kMaxFontSize.
 std::optional<double> parseFontSize(const QString &text);
 
 // Colour from its stored text (decimal 0x00BBGGRR). Empty when the text is not

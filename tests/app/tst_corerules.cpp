@@ -101,6 +101,8 @@ void TestCoreRules::settingsParse()
     QVERIFY(!settings::parseFontSize(QStringLiteral("0")));
     QVERIFY(!settings::parseFontSize(QStringLiteral("-3")));
     QVERIFY(!settings::parseFontSize(QStringLiteral("nan")));
+    QVERIFY(!settings::parseFontSize(QStringLiteral("1e300")));
+    QCOMPARE(settings::parseFontSize(QStringLiteral("1638")).value_or(-1), 1638.0);
     QCOMPARE(settings::parseBgr(QStringLiteral("16777215")).value_or(0), 0xFFFFFFu);
     QCOMPARE(settings::parseBgr(QStringLiteral("255")).value_or(0), 0xFFu);
     QVERIFY(!settings::parseBgr(QStringLiteral("white")));

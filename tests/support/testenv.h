@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtGlobal>
 
@@ -40,7 +41,8 @@ inline void prepareEnvironment()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false;js=false;qt.qpa.*=false");
+    // Read before main() runs, so the environment is too late for these.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false\nqt.qpa.*=false"));
     qunsetenv("MARKLOOM_START_MINIMIZED");
 }
 

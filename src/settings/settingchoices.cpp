@@ -1,0 +1,63 @@
+#include "settings/settingchoices.h"
+
+#include "app/settingsdefaults.h"
+
+namespace settings {
+
+QStringList selectableFonts(const QStringList &families)
+{
+    QStringList fonts;
+    fonts.reserve(families.size());
+    for (const QString &name : families) {
+        if (!name.contains(QLatin1Char('@')))
+            fonts.append(name);
+    }
+    return fonts;
+}
+
+QStringList fontSizeChoices()
+{
+    QStringList sizes;
+    for (int size = 8; size <= 27; ++size)
+        sizes.append(QString::number(size));
+    return sizes;
+}
+
+std::optional<double> acceptableFontSize(const QString &text)
+{
+    const std::optional<double> size = parseFontSize(text);
+    if (!size || *size > kMaxFontSize)
+        return std::nullopt;
+    return size;
+}
+
+QString bgrText(quint32 bgr) { return QString::number(bgr & 0x00FFFFFFu); }
+
+quint32 bgrOrDefault(const QString &text)
+{
+    if (const std::optional<quint32> bgr = parseBgr(text))
+        return *bgr;
+    return parseBgr(defaultBackColor()).value_or(0x00FFFFFFu);
+}
+
+bool isCustomHome(const QString &storedChoice) { return storedChoice != QLatin1String("0"); }
+
+Fields applyChoices(const Fields &current, const Choices &choices)
+{
+    Fields next = current;
+    if (choices.customHome) {
+        next.bUserHome = QStringLiteral("1");
+        next.userHome = choices.address;
+    } else {
+        next.bUserHome = QStringLiteral("0");
+    }
+    next.font = choices.font;
+    // Kept as typed ("10.5" stays "10.5"); a size that cannot be used would
+    // otherwise be saved and silently replaced by the default at the next start.
+    if (acceptableFontSize(choices.fontSize))
+        next.fontSize = choices.fontSize;
+    next.backColor = bgrText(choices.bgr);
+    return next;
+}
+
+} // namespace settings
