@@ -23,7 +23,10 @@ std::optional<Prompts::SaveChoice> QtPrompts::saveFile(QWidget *parent, const QS
     // The name is used as typed: no suffix added, no overwrite question.
     dialog.setDefaultSuffix(QString());
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.selectFile(initialName);
+    // A document name is offered as a file name, never as a path.
+    QString name = initialName;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().first();

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QWidget>
+
+class MarkloomForm;
+class QComboBox;
+class QPushButton;
+class QTabBar;
+
+// Find dialog: searches the main window's source pane for a literal string, one
+// occurrence per click. Modeless and without an owner; it stays above the other
+// windows once a search has run.
+class FindAndReplaceDialog : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FindAndReplaceDialog(MarkloomForm &form);
+
+    // Shows the dialog (or brings it forward, keeping its state) and puts
+    // seed into the search box, which gets the focus.
+    void showWith(const QString &seed);
+
+    // 1-based position where the next search starts; 0 means from the top.
+    int searchPos() const { return m_SearchPos; }
+    bool isTopmost() const;
+
+    QTabBar *FindAndReplaceTabStrip = nullptr;
+    QComboBox *FindComb = nullptr;
+    QPushButton *FindButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+
+    void FindButton_Click();
+    void CancelButton_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FindComb_KeyDown(int keyCode);
+    void setTopmost(bool topmost);
+
+    MarkloomForm &m_form;
+    qint32 m_SearchPos = 0;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// One step of the find dialog's search: the first occurrence of needle in text
+// that starts at the 1-based position searchPos or later (0 means 1).
+// Comparison is exact, character code by character code. An empty needle is
+// found at the start position as long as that lies within the text.
+// Returns the 1-based position of the hit, or 0 when there is none.
+namespace findstep {
+
+int findNext(const QString &text, const QString &needle, int searchPos);
+
+} // namespace findstep
