@@ -3,6 +3,7 @@
 // Prompts and Shell for the edit tests: every call is recorded, answers come
 // from a script, nothing ever blocks or leaves the process.
 
+#include "app/markloomform.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 
@@ -72,5 +73,16 @@ public:
         return answer;
     }
 };
+
+// Replaces the form's prompts and shell with scripted ones it owns.
+inline void installScripted(MarkloomForm &form, ScriptedPrompts *&prompts, ScriptedShell *&shell)
+{
+    auto p = std::make_unique<ScriptedPrompts>();
+    prompts = p.get();
+    form.setPrompts(std::move(p));
+    auto s = std::make_unique<ScriptedShell>();
+    shell = s.get();
+    form.setShell(std::move(s));
+}
 
 } // namespace edittest

@@ -69,12 +69,7 @@ private:
 void TestEditWindows::init()
 {
     m_form = std::make_unique<MarkloomForm>();
-    auto prompts = std::make_unique<ScriptedPrompts>();
-    m_prompts = prompts.get();
-    m_form->setPrompts(std::move(prompts));
-    auto shell = std::make_unique<ScriptedShell>();
-    m_shell = shell.get();
-    m_form->setShell(std::move(shell));
+    installScripted(*m_form, m_prompts, m_shell);
 }
 
 void TestEditWindows::cleanup() { m_form.reset(); }

@@ -84,12 +84,7 @@ void TestFileCommands::makeForm(const QString &commandLine)
 {
     m_form = std::make_unique<MarkloomForm>(commandLine);
     m_pages->installOn(m_form->WebBrowser1->browserProfile());
-    auto prompts = std::make_unique<ScriptedPrompts>();
-    m_prompts = prompts.get();
-    m_form->setPrompts(std::move(prompts));
-    auto shell = std::make_unique<ScriptedShell>();
-    m_shell = shell.get();
-    m_form->setShell(std::move(shell));
+    installScripted(*m_form, m_prompts, m_shell);
 }
 
 void TestFileCommands::cleanup()
