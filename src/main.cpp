@@ -4,10 +4,23 @@
 #include "platform/shell.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLoggingCategory>
+#include <QTranslator>
 
 #include <cstdio>
 #include <unistd.h>
+
+namespace {
+
+void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -24,14 +37,18 @@ int main(int argc, char *argv[])
         std::printf("markloom %s\n", MARKLOOM_VERSION);
         return 0;
     case cli::Mode::Error:
-        std::fprintf(stderr, "markloom: %s\n%s", options.error.toUtf8().constData(),
-                     cli::usage().toUtf8().constData());
+        std::fprintf(stderr, "markloom: %s\nTry 'markloom --help' for more information.\n",
+                     options.error.toUtf8().constData());
         return 2;
     default:
         break;
     }
 
     const bool headless = options.mode != cli::Mode::Window;
+    // In a headless mode stdout and stderr belong to the result and its
+    // message; the toolkit's and the engine's chatter is not part of either.
+    if (headless && qEnvironmentVariableIsEmpty("MARKLOOM_DEBUG"))
+        qInstallMessageHandler(quietHandler);
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Chromium refuses to run its sandbox as root.
@@ -51,6 +68,13 @@ int main(int argc, char *argv[])
 
     if (headless)
         return cli::runHeadless(options);
+
+    // The interface is Japanese: the standard dialogs (save, colour, menus
+    // of the text controls) should be too.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     MarkloomForm form(options.address);
     form.Form_Load();

@@ -5,6 +5,7 @@
 #include "app/resizerule.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
+#include "platform/combokeydown.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sourcepane.h"
@@ -114,8 +115,7 @@ void MarkloomForm::createControls()
     AddressBarCombo->setMaxVisibleItems(20);
     AddressBarCombo->setGeometry(0, twips::toPixels(360, dpi), twips::toPixels(11895, dpi),
                                  qMax(twips::toPixels(300, dpi), AddressBarCombo->sizeHint().height()));
-    AddressBarCombo->installEventFilter(this);
-    AddressBarCombo->lineEdit()->installEventFilter(this);
+    connect(new ComboKeyDown(AddressBarCombo), &ComboKeyDown::keyDown, this, &MarkloomForm::AddressBarCombo_KeyDown);
 
     HTMLSorceText = new SourcePane(m_client);
     HTMLSorceText->setObjectName(QStringLiteral("HTMLSorceText"));
@@ -361,14 +361,28 @@ void MarkloomForm::GoHomePage()
 void MarkloomForm::ComboItemDataSearchHelper(QWidget *objList, qint32 lngItemData)
 {
     if (auto *combo = qobject_cast<QComboBox *>(objList)) {
-        // Only the list selection goes; the text being typed stays.
-        const QString text = combo->currentText();
-        const int cursor = combo->lineEdit() ? combo->lineEdit()->cursorPosition() : 0;
-        const QSignalBlocker block(combo);
-        combo->setCurrentIndex(-1);
-        if (combo->isEditable() && combo->currentText() != text) {
-            combo->setEditText(text);
-            combo->lineEdit()->setCursorPosition(cursor);
+        // Only the list selection goes; the text being typed, its cursor and
+        // its selection stay.
+        if (combo->currentIndex() != -1) {
+            QLineEdit *edit = combo->lineEdit();
+            const QString text = combo->currentText();
+            const int cursor = edit ? edit->cursorPosition() : 0;
+            const int selStart = edit ? edit->selectionStart() : -1;
+            const int selLength = edit ? edit->selectedText().size() : 0;
+            const QSignalBlocker block(combo);
+            combo->setCurrentIndex(-1);
+            if (edit) {
+                edit->setText(text);
+                if (selStart >= 0 && selLength > 0) {
+                    // Keep the selection's direction: the cursor stays where it was.
+                    if (cursor == selStart)
+                        edit->setSelection(selStart + selLength, -selLength);
+                    else
+                        edit->setSelection(selStart, selLength);
+                } else {
+                    edit->setCursorPosition(cursor);
+                }
+            }
         }
         for (int i = 0; i < combo->count(); ++i) {
             if (combo->itemData(i).toLongLong() == lngItemData) {
@@ -404,23 +418,6 @@ void MarkloomForm::AddressBarCombo_KeyDown(int keyCode)
             AddressBarCombo->setEditText(text);
         }
     }
-}
-
-bool MarkloomForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && (watched == AddressBarCombo || watched == AddressBarCombo->lineEdit())) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == AddressBarCombo->lineEdit()) {
-            m_lastAddressKey = event;
-            m_lastAddressKeyTime = key->timestamp();
-            AddressBarCombo_KeyDown(key->key());
-        } else if (event != m_lastAddressKey || key->timestamp() != m_lastAddressKeyTime) {
-            // Delivered to the combo box itself, which hands it to its line
-            // edit without going through the filter.
-            AddressBarCombo_KeyDown(key->key());
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MarkloomForm::applyResizeRule()

@@ -130,7 +130,6 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
@@ -182,9 +181,5 @@ private:
     QPointer<QWidget> m_aboutDialog;
 
     QWidget *m_client = nullptr;
-    // The key the line edit saw last, so that the copy it passes on to the
-    // combo box is not handled twice.
-    const QEvent *m_lastAddressKey = nullptr;
-    quint64 m_lastAddressKeyTime = 0;
     bool m_unloaded = false;
 };

@@ -2,6 +2,7 @@
 
 #include "app/markloomform.h"
 #include "edit/findstep.h"
+#include "platform/combokeydown.h"
 #include "platform/prompts.h"
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
@@ -48,7 +49,7 @@ FindAndReplaceDialog::FindAndReplaceDialog(MarkloomForm &form) : QWidget(nullptr
     FindComb->setInsertPolicy(QComboBox::NoInsert);
     FindComb->setCompleter(nullptr);
     FindComb->setGeometry(px(240), px(720), px(4935), qMax(px(300), FindComb->sizeHint().height()));
-    FindComb->lineEdit()->installEventFilter(this);
+    connect(new ComboKeyDown(FindComb), &ComboKeyDown::keyDown, this, &FindAndReplaceDialog::FindComb_KeyDown);
 
     FindButton = new QPushButton(QStringLiteral("検索"), this);
     FindButton->setObjectName(QStringLiteral("FindButton"));
@@ -141,12 +142,4 @@ void FindAndReplaceDialog::FindComb_KeyDown(int keyCode)
         FindComb->lineEdit()->setCursorPosition(cursor);
     }
     FindButton->setFocus();
-}
-
-bool FindAndReplaceDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == FindComb->lineEdit() && event->type() == QEvent::KeyPress)
-        FindComb_KeyDown(static_cast<QKeyEvent *>(event)->key());
-    // The key goes on to the box unchanged.
-    return QWidget::eventFilter(watched, event);
 }

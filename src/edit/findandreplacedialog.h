@@ -32,9 +32,6 @@ public:
     void FindButton_Click();
     void CancelButton_Click();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void FindComb_KeyDown(int keyCode);
     void setTopmost(bool topmost);

@@ -45,7 +45,7 @@ AddFavoriteDialog::AddFavoriteDialog(const QString &favoritesPath, const QString
     AddButton = buttons->addButton(QStringLiteral("追加"), QDialogButtonBox::AcceptRole);
     AddButton->setObjectName(QStringLiteral("AddButton"));
     AddButton->setDefault(true);
-    CancelButton = buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    CancelButton = buttons->addButton(QStringLiteral("ｷｬﾝｾﾙ"), QDialogButtonBox::RejectRole);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     connect(AddButton, &QPushButton::clicked, this, [this] { AddButton_Click(); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

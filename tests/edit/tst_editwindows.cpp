@@ -275,14 +275,14 @@ void TestEditWindows::historyOnEnter()
     pane->SetText(QStringLiteral("find me, find me"));
     FindAndReplaceDialog *find = openFind();
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
-    QTest::keyClicks(find->FindComb->lineEdit(), QStringLiteral("find"));
-    QTest::keyClick(find->FindComb->lineEdit(), Qt::Key_Return);
+    QTest::keyClicks(find->FindComb, QStringLiteral("find"));
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
     QTRY_VERIFY(find->FindButton->hasFocus());
     find->FindComb->lineEdit()->setFocus();
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
-    QTest::keyClick(find->FindComb->lineEdit(), Qt::Key_Enter);
+    QTest::keyClick(find->FindComb, Qt::Key_Enter);
     find->FindComb->setEditText(QString());
-    QTest::keyClick(find->FindComb->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
 
     QCOMPARE(find->FindComb->count(), 3);
     QCOMPARE(find->FindComb->itemText(0), QStringLiteral("find"));
@@ -295,7 +295,7 @@ void TestEditWindows::historyOnEnter()
 
     // Enter on the find button, where the focus went, searches.
     find->FindComb->setEditText(QStringLiteral("find"));
-    QTest::keyClick(find->FindComb->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
     QTRY_VERIFY(find->FindButton->hasFocus());
     QTest::keyClick(find->FindButton, Qt::Key_Return);
     QCOMPARE(selection(pane), QStringLiteral("0+4"));
@@ -331,7 +331,7 @@ void TestEditWindows::cancelDiscardsState()
     m_form->HTMLSorceText->SetText(QStringLiteral("xx"));
     QPointer<FindAndReplaceDialog> find = openFind();
     find->FindComb->setEditText(QStringLiteral("x"));
-    QTest::keyClick(find->FindComb->lineEdit(), Qt::Key_Return);
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
     find->FindButton->click();
     QVERIFY(find->isTopmost());
     QTest::mouseClick(find->CancelButton, Qt::LeftButton);
