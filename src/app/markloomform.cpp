@@ -80,7 +80,15 @@ MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
 
 MarkloomForm::~MarkloomForm()
 {
-    // Windows without an owner go with the main window.
+    // The browser and the pane outlive this part of the window: nothing they
+    // report while going may reach a handler here.
+    WebBrowser1->disconnect(this);
+    HTMLSorceText->disconnect(this);
+    deleteOtherWindows();
+}
+
+void MarkloomForm::deleteOtherWindows()
+{
     delete m_analizerForm.data();
     delete m_favForm.data();
     delete m_settingDialog.data();
@@ -332,11 +340,22 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
     SetCommandsEnabled(true);
 }
 
-void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument()
+void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address)
 {
-    // A load that failed or brought no document: keep what is shown, but the
-    // user must not be left with every command off.
+    // Nothing came to show: keep pane, address bar and caption, switch the
+    // commands on, and say why instead of leaving an unexplained empty pane.
     SetCommandsEnabled(true);
+    switch (why) {
+    case LoadEnd::Unloadable:
+        prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
+        break;
+    case LoadEnd::Failed:
+        prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
+        break;
+    case LoadEnd::NoDocument:
+        prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
+        break;
+    }
 }
 
 void MarkloomForm::HTMLSorceText_Change()
@@ -465,11 +484,7 @@ void MarkloomForm::Form_Unload()
     m_OwnerDocument = {};
 
     // Every other window goes at once, without its own closing handler.
-    delete m_analizerForm.data();
-    delete m_favForm.data();
-    delete m_settingDialog.data();
-    delete m_findDialog.data();
-    delete m_aboutDialog.data();
+    deleteOtherWindows();
     QCoreApplication::quit();
 }
 

@@ -21,18 +21,17 @@ class SettingDialog;
 class FindAndReplaceDialog;
 class AboutDialog;
 struct CompletedDocument;
+enum class LoadEnd;
 
 // What the program keeps of a completed document: its address and name.
 struct DomDocument {
     QString URL;
     QString nameProp;
-    bool isNull() const { return URL.isEmpty() && nameProp.isEmpty(); }
 };
 
 // A completed document's root element; Document is the document that owns it.
 struct DomElement {
     DomDocument Document;
-    bool isNull() const { return Document.isNull(); }
 };
 
 // The main window: address bar, hidden browser, source pane, menus, toolbar.
@@ -141,10 +140,12 @@ private:
     void SetCommandsEnabled(bool enabled);
     void Form_Unload();
     void applyResizeRule();
+    // Deletes the other windows at once, without their own closing handlers.
+    void deleteOtherWindows();
 
     // Browser and pane events.
     void WebBrowser1_DocumentComplete(const CompletedDocument &document);
-    void WebBrowser1_LoadEndedWithoutDocument();
+    void WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address);
     void HTMLSorceText_Change();
     // Address bar key (before the key reaches the text).
     void AddressBarCombo_KeyDown(int keyCode);

@@ -12,11 +12,12 @@ namespace cli {
 
 namespace {
 
-void writeOut(const QString &text)
+// False when the output could not be written whole (a full disk, a closed pipe).
+bool writeOut(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 && written == static_cast<size_t>(bytes.size()) && !std::ferror(stdout);
 }
 
 void writeErr(const QString &text)
@@ -53,9 +54,12 @@ std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QS
             message = QStringLiteral("the document has no root element");
         loop.quit();
     });
-    QObject::connect(&browser, &WebBrowser::loadEndedWithoutDocument, &loop, [&](bool failed) {
-        message = failed ? QStringLiteral("loading failed: %1").arg(address)
-                         : QStringLiteral("no document was loaded: %1").arg(address);
+    QObject::connect(&browser, &WebBrowser::loadEndedWithoutDocument, &loop, [&](LoadEnd why, const QString &) {
+        switch (why) {
+        case LoadEnd::Unloadable: message = QStringLiteral("cannot load this address: %1").arg(address); break;
+        case LoadEnd::Failed: message = QStringLiteral("loading failed: %1").arg(address); break;
+        case LoadEnd::NoDocument: message = QStringLiteral("no page to show (a download?): %1").arg(address); break;
+        }
         loop.quit();
     });
     QTimer timer;
@@ -82,7 +86,10 @@ int runHeadless(const Options &options)
             writeErr(QStringLiteral("markloom: ") + error);
             return 1;
         }
-        writeOut(*source);
+        if (!writeOut(*source)) {
+            writeErr(QStringLiteral("markloom: cannot write the output"));
+            return 1;
+        }
         return 0;
     }
     case Mode::Scripts:

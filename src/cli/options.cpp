@@ -2,6 +2,11 @@
 
 namespace cli {
 
+namespace {
+// Timers count milliseconds in an int.
+constexpr int kMaxTimeoutSeconds = 2000000;
+} // namespace
+
 Options parse(const QStringList &arguments)
 {
     Options o;
@@ -45,8 +50,8 @@ Options parse(const QStringList &arguments)
             }
             bool ok = false;
             const int t = value.toInt(&ok);
-            if (!ok || t <= 0)
-                return fail(QStringLiteral("--timeout needs a positive number of seconds"));
+            if (!ok || t <= 0 || t > kMaxTimeoutSeconds)
+                return fail(QStringLiteral("--timeout needs a number of seconds from 1 to %1").arg(kMaxTimeoutSeconds));
             o.timeoutSeconds = t;
         } else {
             return fail(QStringLiteral("unknown option %1").arg(a));
@@ -59,18 +64,6 @@ Options parse(const QStringList &arguments)
     if (headless == Mode::Dump && o.address == QLatin1String("-"))
         return fail(QStringLiteral("--dump needs an address"));
     return o;
-}
-
-bool isHeadless(const QStringList &arguments)
-{
-    for (const QString &a : arguments) {
-        if (a == QLatin1String("--"))
-            return false;
-        if (a == QLatin1String("--dump") || a == QLatin1String("--scripts") || a == QLatin1String("--data")
-            || a == QLatin1String("--help") || a == QLatin1String("--version"))
-            return true;
-    }
-    return false;
 }
 
 QString usage()

@@ -19,10 +19,6 @@ struct Options {
 // arguments without the program name.
 Options parse(const QStringList &arguments);
 
-// Whether the arguments ask for a mode without a window (decided before the
-// application object exists).
-bool isHeadless(const QStringList &arguments);
-
 QString usage();
 
 } // namespace cli

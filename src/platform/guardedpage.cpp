@@ -73,3 +73,10 @@ void GuardedPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
 QStringList GuardedPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) { return {}; }
 
 QWebEnginePage *GuardedPage::createWindow(WebWindowType) { return nullptr; }
+
+bool GuardedPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (isMainFrame)
+        Q_EMIT mainFrameNavigation(url);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}

@@ -18,6 +18,8 @@ public:
 Q_SIGNALS:
     // The whole console message; the report itself starts at offset.
     void reportReceived(const QString &message, qsizetype offset);
+    // The top-level document is about to be replaced (any cause).
+    void mainFrameNavigation(const QUrl &url);
 
 protected:
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
@@ -29,6 +31,7 @@ protected:
     QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
                             const QStringList &acceptedMimeTypes) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
 
 private:
     QString m_nonce;

@@ -19,11 +19,14 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int, int type, const char *, int, int, int, int, int, int, int) {
+            [this](int, int type, const char *, int, int linesAdded, int, int, int, int, int) {
                 if (m_setting)
                     return;
-                if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))
+                if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) {
+                    if (linesAdded != 0)
+                        updateMargin();
                     Q_EMIT Change();
+                }
             });
 }
 
@@ -143,9 +146,11 @@ void SourcePane::SetPaneFont(const QString &face, double pointSize)
 
 QString SourcePane::PaneFontFace() const
 {
-    char buf[256] = {};
-    SendScintilla(SCI_STYLEGETFONT, STYLE_DEFAULT, buf);
-    return QString::fromUtf8(buf);
+    // Ask for the length first: a face name can be any length.
+    const long length = SendScintilla(SCI_STYLEGETFONT, static_cast<unsigned long>(STYLE_DEFAULT), static_cast<void *>(nullptr));
+    QByteArray buf(qMax(0L, length) + 1, '\0');
+    SendScintilla(SCI_STYLEGETFONT, static_cast<unsigned long>(STYLE_DEFAULT), static_cast<void *>(buf.data()));
+    return QString::fromUtf8(buf.constData());
 }
 
 double SourcePane::PaneFontSize() const

@@ -35,20 +35,42 @@ WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
             [this](const QString &message, qsizetype offset) {
                 onReport(message.sliced(offset));
             });
+    // A new top-level document is on its way: its frames and itself report.
+    // (Load start and end signals merge back-to-back loads into one, so they
+    // cannot mark where a navigation begins.)
+    connect(m_page, &GuardedPage::mainFrameNavigation, this, [this](const QUrl &url) {
+        m_requested = url.toString();
+        m_topReported = false;
+        m_acceptReports = true;
+    });
     connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
         switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
-            m_topReported = false;
+            m_stopping = false;
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
+            if (!m_topReported)
+                endWithoutDocument(LoadEnd::NoDocument);
+            break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
             if (!m_topReported)
-                Q_EMIT loadEndedWithoutDocument(info.status() == QWebEngineLoadingInfo::LoadFailedStatus);
+                endWithoutDocument(LoadEnd::Failed);
             break;
         case QWebEngineLoadingInfo::LoadStoppedStatus:
+            // A download or a page that stopped itself; not a load replaced by
+            // a newer one, nor one the user stopped.
+            if (!m_topReported && !m_stopping && !m_page->isLoading())
+                endWithoutDocument(LoadEnd::NoDocument);
+            m_stopping = false;
             break;
         }
     });
+}
+
+void WebBrowser::endWithoutDocument(LoadEnd why)
+{
+    m_acceptReports = false;
+    Q_EMIT loadEndedWithoutDocument(why, m_requested);
 }
 
 WebBrowser::~WebBrowser()
@@ -65,18 +87,18 @@ QUrl WebBrowser::homeUrl() { return QUrl(QStringLiteral("qrc:/markloom/home.html
 
 QUrl WebBrowser::urlFromUserInput(const QString &text)
 {
-    return QUrl::fromUserInput(text.trimmed(), QString(), QUrl::AssumeLocalFile);
+    return QUrl::fromUserInput(text.trimmed());
 }
 
 void WebBrowser::Navigate2(const QString &address)
 {
-    m_topReported = false;
     const QUrl url = urlFromUserInput(address);
     if (!url.isValid() || url.isEmpty() || !canLoad(url)) {
         // Nothing a browser could load: end like a failed load, not a hang,
         // and after the caller's handler has finished, as a real load would.
-        QMetaObject::invokeMethod(this, [this] { Q_EMIT loadEndedWithoutDocument(true); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, address] { Q_EMIT loadEndedWithoutDocument(LoadEnd::Unloadable, address); },
+            Qt::QueuedConnection);
         return;
     }
     m_page->load(url);
@@ -98,16 +120,21 @@ bool WebBrowser::canLoad(const QUrl &url) const
 
 void WebBrowser::GoHome()
 {
-    m_topReported = false;
     m_page->load(homeUrl());
 }
 
-void WebBrowser::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+void WebBrowser::Stop()
+{
+    m_stopping = m_page->isLoading();
+    m_page->triggerAction(QWebEnginePage::Stop);
+}
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
 
 void WebBrowser::onReport(const QString &payload)
 {
+    if (!m_acceptReports)
+        return;
     std::optional<completion::Report> r = completion::parse(payload);
     if (!r)
         return;
@@ -119,7 +146,9 @@ void WebBrowser::onReport(const QString &payload)
     doc.title = std::move(r->title);
     doc.nameProp = documentDisplayName(doc.title, doc.url);
     doc.innerHTML = std::move(r->html);
-    if (doc.isTop)
+    if (doc.isTop) {
         m_topReported = true;
+        m_acceptReports = false;
+    }
     Q_EMIT documentComplete(doc);
 }

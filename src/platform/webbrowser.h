@@ -20,6 +20,13 @@ struct CompletedDocument {
 
 Q_DECLARE_METATYPE(CompletedDocument)
 
+// Why a top-level load ended without a document to show.
+enum class LoadEnd {
+    Unloadable, // the address is nothing the browser can load
+    Failed,     // the load failed and no error page came
+    NoDocument, // the load ended without a page (a download, stopped by the page)
+};
+
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
 // of its own and a page that refuses everything interactive.
@@ -50,14 +57,20 @@ public:
 Q_SIGNALS:
     // Raised once for every document that finishes loading, frames first.
     void documentComplete(const CompletedDocument &document);
-    // A top-level load ended (failed, or succeeded without any report) and no
-    // top-level document was reported for it.
-    void loadEndedWithoutDocument(bool failed);
+    // A top-level load ended and no top-level document was reported for it.
+    // Not raised for a load cancelled by Stop().
+    void loadEndedWithoutDocument(LoadEnd why, const QString &address);
 
 private:
     void onReport(const QString &payload);
     bool canLoad(const QUrl &url) const;
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
+    void endWithoutDocument(LoadEnd why);
     bool m_topReported = false;
+    // Reports are taken from the start of a load up to its top-level document;
+    // a frame that reloads later (ads, refreshes) must not replace the source.
+    bool m_acceptReports = false;
+    bool m_stopping = false;
+    QString m_requested; // address of the top-level navigation in progress
 };

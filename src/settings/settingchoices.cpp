@@ -25,10 +25,7 @@ QStringList fontSizeChoices()
 
 std::optional<double> acceptableFontSize(const QString &text)
 {
-    const std::optional<double> size = parseFontSize(text);
-    if (!size || *size > kMaxFontSize)
-        return std::nullopt;
-    return size;
+    return parseFontSize(text);
 }
 
 QString bgrText(quint32 bgr) { return QString::number(bgr & 0x00FFFFFFu); }

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QToolBar>
+#include <QWebEnginePage>
 #include <QtTest>
 
 using markloomtest::TestPages;
@@ -68,6 +69,7 @@ private Q_SLOTS:
     void hostilePageCannotReachUser();
     void badInputEndsWithCommandsOn_data();
     void badInputEndsWithCommandsOn();
+    void lateFrameReloadKeepsSource();
     void documentWithoutRootKeepsPane();
     void textDocumentShowsItsSource();
 
@@ -436,19 +438,30 @@ void TestMainForm::hostilePageCannotReachUser()
 void TestMainForm::badInputEndsWithCommandsOn_data()
 {
     QTest::addColumn<QString>("address");
-    QTest::newRow("not a URL") << QStringLiteral("not a url at all");
-    QTest::newRow("unreachable") << TestPages::url("a/missing.html");
-    QTest::newRow("unknown scheme") << QStringLiteral("nosuchscheme://x/");
-    QTest::newRow("image") << TestPages::url("a/picture.png");
+    QTest::addColumn<QString>("message"); // empty: none expected
+    QTest::newRow("not a URL") << QStringLiteral("not a url at all")
+                               << QStringLiteral(u"「not a url at all」を開けません。アドレスを確かめてください。");
+    QTest::newRow("unknown scheme") << QStringLiteral("nosuchscheme://x/")
+                                    << QStringLiteral(u"「nosuchscheme://x/」を開けません。アドレスを確かめてください。");
+    // The engine's own error page comes back like any page.
+    QTest::newRow("unreachable") << TestPages::url("a/missing.html") << QString();
+    QTest::newRow("image") << TestPages::url("a/picture.png") << QString();
+    QTest::newRow("download") << TestPages::url("a/archive.zip")
+                              << QStringLiteral(u"「%1」はページとして表示できません。").arg(TestPages::url("a/archive.zip"));
+    QTest::newRow("pdf") << TestPages::url("a/paper.pdf")
+                         << QStringLiteral(u"「%1」はページとして表示できません。").arg(TestPages::url("a/paper.pdf"));
 }
 
 void TestMainForm::badInputEndsWithCommandsOn()
 {
     QFETCH(QString, address);
+    QFETCH(QString, message);
     // A 1 x 1 PNG.
     m_pages->add("a/picture.png",
                  QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="),
                  "image/png");
+    m_pages->add("a/archive.zip", QByteArray("PK\x03\x04 not really", 16), "application/zip");
+    m_pages->add("a/paper.pdf", "%PDF-1.4\n%%EOF\n", "application/pdf");
     auto form = makeForm(TestPages::url("a/one.html"), false);
     QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
@@ -459,7 +472,36 @@ void TestMainForm::badInputEndsWithCommandsOn()
     for (const QString &name : kPageCommands + kPageButtons)
         QVERIFY2(enabled(*form, name), qPrintable(name));
     QVERIFY(form->windowTitle().endsWith(QStringLiteral(" - Markloom")));
-    QVERIFY(m_prompts->messages.isEmpty());
+    if (message.isEmpty())
+        QVERIFY2(m_prompts->messages.isEmpty(), qPrintable(m_prompts->messages.join('|')));
+    else
+        QCOMPARE(m_prompts->messages, QStringList{message});
+}
+
+void TestMainForm::lateFrameReloadKeepsSource()
+{
+    // The frame loads a second document after the page is complete (as ads
+    // and refreshing widgets do); it must not replace the source being read.
+    m_pages->add("a/outer.html",
+                 "<html><head><title>Outer</title></head><body>outer"
+                 "<iframe src=\"ticker.html\"></iframe></body></html>");
+    m_pages->add("a/ticker.html",
+                 "<html><head><title>Ticker</title><script>"
+                 "addEventListener('load', function () {"
+                 "  if (location.search) { parent.document.title = 'reloaded'; return; }"
+                 "  setTimeout(function () { location.replace('ticker.html?2'); }, 50); });"
+                 "</script></head><body>tick</body></html>");
+    auto form = makeForm(TestPages::url("a/outer.html"), false);
+    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
+    QSignalSpy titles(form->WebBrowser1->page(), &QWebEnginePage::titleChanged);
+    form->Form_Load();
+    QVERIFY(waitForTopLevel(*form, spy));
+    const int reports = spy.size();
+    QTRY_VERIFY_WITH_TIMEOUT(form->WebBrowser1->page()->title() == QStringLiteral("reloaded"), 20000);
+    QCOMPARE(m_pages->requestCount("a/ticker.html"), 2);
+    QCOMPARE(spy.size(), reports);
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("outer")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Outer - Markloom"));
 }
 
 void TestMainForm::documentWithoutRootKeepsPane()

@@ -506,7 +506,7 @@ void TestSettingDialog::roundTripThroughShutDown()
     MarkloomForm &form = startForm();
     SettingDialog *dialog = openDialog();
     dialog->CustomHomeOption->click();
-    dialog->HomeAddressText->setText(QStringLiteral("http://round.example/trip"));
+    dialog->HomeAddressText->setText(QStringLiteral("qrc:/markloom/home.html#trip"));
     dialog->FontCombo->setEditText(QStringLiteral("DejaVu Sans Mono"));
     dialog->FontSizeCombo->setEditText(QStringLiteral("10.5"));
     m_prompts->colours = {QColor(0x12, 0x34, 0x56)};
@@ -517,7 +517,7 @@ void TestSettingDialog::roundTripThroughShutDown()
     // Shut-down writes the fields; quitting without a running loop is harmless here.
     form.close();
     QCOMPARE(stored("bUserHome"), QStringLiteral("1"));
-    QCOMPARE(stored("Home"), QStringLiteral("http://round.example/trip"));
+    QCOMPARE(stored("Home"), QStringLiteral("qrc:/markloom/home.html#trip"));
     QCOMPARE(stored("FontSize"), QStringLiteral("10.5"));
     QCOMPARE(stored("BackColor"), QString::number(0x563412));
     QCOMPARE(m_prompts->unexpected, 0);
@@ -532,7 +532,7 @@ void TestSettingDialog::roundTripThroughShutDown()
     // The new run's dialog shows the stored choice and values.
     dialog = openDialog();
     QVERIFY(dialog->CustomHomeOption->isChecked());
-    QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("http://round.example/trip"));
+    QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("qrc:/markloom/home.html#trip"));
     QCOMPARE(dialog->FontSizeCombo->currentText(), QStringLiteral("10.5"));
     QCOMPARE(dialog->backColorBarColor(), QColor(0x12, 0x34, 0x56));
 }
