@@ -138,6 +138,10 @@ void TestSourcePane::fontAndColour()
     QCOMPARE(pane.BackColor(), QColor(0x12, 0x34, 0x56));
     pane.SetBackColor(Qt::white);
     QCOMPARE(pane.PaneFontSize(), 14.0);
+    // Any typed face name, however long, reads back whole.
+    const QString longName(600, QLatin1Char('f'));
+    pane.SetPaneFont(longName, 12);
+    QCOMPARE(pane.PaneFontFace(), longName);
 }
 
 int main(int argc, char *argv[])
