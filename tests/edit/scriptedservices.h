@@ -17,28 +17,22 @@ namespace edittest {
 class ScriptedPrompts final : public Prompts
 {
 public:
-    struct SaveCall {
-        QStringList filters;
-        QString initialName;
-    };
     QStringList messages;
-    QList<QWidget *> messageParents;
-    QList<SaveCall> saveCalls;
-    // Answers for the save dialog, taken in order; cancel when none is left.
-    QList<std::optional<SaveChoice>> saveAnswers;
-    // Runs while a message is "shown".
-    std::function<void()> onMessage;
+    QStringList saveInitialNames; // one per save dialog shown
+    QStringList lastSaveFilters;
+    QList<std::optional<SaveChoice>> saveAnswers; // taken in order; cancel when none is left
+    std::function<void()> onMessage;              // runs while a message is "shown"
 
-    void message(QWidget *parent, const QString &text) override
+    void message(QWidget *, const QString &text) override
     {
         messages << text;
-        messageParents << parent;
         if (onMessage)
             onMessage();
     }
     std::optional<SaveChoice> saveFile(QWidget *, const QStringList &filters, const QString &initialName) override
     {
-        saveCalls << SaveCall{filters, initialName};
+        lastSaveFilters = filters;
+        saveInitialNames << initialName;
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
     std::optional<QColor> chooseColor(QWidget *, const QColor &) override { return std::nullopt; }
@@ -47,14 +41,9 @@ public:
 class ScriptedShell final : public Shell
 {
 public:
-    struct Start {
-        QString program;
-        QStringList arguments;
-        bool minimized;
-    };
     QList<QUrl> openedUrls;
-    QStringList openedFolders;
-    QList<Start> starts;
+    QList<QStringList> starts; // program, then its arguments; each asked to start minimized
+    int others = 0;            // folders opened, starts not asked to be minimized
     bool answer = true;
 
     bool openUrl(const QUrl &url) override
@@ -62,14 +51,17 @@ public:
         openedUrls << url;
         return answer;
     }
-    bool openFolder(const QString &path) override
+    bool openFolder(const QString &) override
     {
-        openedFolders << path;
+        ++others;
         return answer;
     }
     bool startDetached(const QString &program, const QStringList &arguments, bool minimized) override
     {
-        starts << Start{program, arguments, minimized};
+        if (minimized)
+            starts << (QStringList{program} + arguments);
+        else
+            ++others;
         return answer;
     }
 };
