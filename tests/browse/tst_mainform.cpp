@@ -75,12 +75,14 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<MarkloomForm> makeForm(const QString &commandLine = QString(), bool load = true);
-    bool waitForTopLevel(MarkloomForm &form, QSignalSpy &spy, int count = 1);
+    // Waits until count top-level documents have completed in the last form made.
+    bool waitForTopLevel(int count = 1);
     void enterAddress(MarkloomForm &form, const QString &text);
     static bool enabled(MarkloomForm &form, const QString &name) { return form.action(name)->isEnabled(); }
 
     TestPages *m_pages = nullptr;
     RecordingPrompts *m_prompts = nullptr;
+    std::unique_ptr<QSignalSpy> m_spy; // documents completed in the last form made
 };
 
 void TestMainForm::init()
@@ -102,20 +104,20 @@ std::unique_ptr<MarkloomForm> TestMainForm::makeForm(const QString &commandLine,
     auto prompts = std::make_unique<RecordingPrompts>();
     m_prompts = prompts.get();
     form->setPrompts(std::move(prompts));
+    m_spy = std::make_unique<QSignalSpy>(form->WebBrowser1, &WebBrowser::documentComplete);
     if (load)
         form->Form_Load();
     return form;
 }
 
-bool TestMainForm::waitForTopLevel(MarkloomForm &form, QSignalSpy &spy, int count)
+bool TestMainForm::waitForTopLevel(int count)
 {
-    auto tops = [&spy] {
+    auto tops = [this] {
         int n = 0;
-        for (const QList<QVariant> &args : spy)
+        for (const QList<QVariant> &args : *m_spy)
             n += args.at(0).value<CompletedDocument>().isTop ? 1 : 0;
         return n;
     };
-    Q_UNUSED(form);
     return QTest::qWaitFor([&] { return tops() >= count; }, 20000);
 }
 
@@ -131,7 +133,6 @@ void TestMainForm::firstStartWritesDefaultsAndGoesHome()
 {
     QVERIFY(!storedSettings().contains("bUserHome"));
     auto form = makeForm(QString(), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
 
     // All five written before anything loads.
@@ -146,7 +147,7 @@ void TestMainForm::firstStartWritesDefaultsAndGoesHome()
     QCOMPARE(form->HTMLSorceText->PaneFontSize(), 11.0);
     QCOMPARE(form->HTMLSorceText->BackColor(), QColor(Qt::white));
 
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral(u"Markloom へようこそ")));
     QCOMPARE(form->AddressBarCombo->currentText(), WebBrowser::homeUrl().toString());
@@ -181,11 +182,10 @@ void TestMainForm::commandLineWinsOverHomeSetting()
     }
     const QString commandLine = QStringLiteral("  ") + TestPages::url("a/x y.html") + QStringLiteral(" ");
     auto form = makeForm(commandLine, false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
     // Whole, blanks included, before anything loads.
     QCOMPARE(form->AddressBarCombo->currentText(), commandLine);
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("spaced")));
     QCOMPARE(form->windowTitle(), QStringLiteral("Blank - Markloom"));
     QCOMPARE(m_pages->requestCount("a/two.html"), 0);
@@ -199,11 +199,10 @@ void TestMainForm::customHomeWhenNoCommandLine()
         s.setValue("Home", TestPages::url("a/two.html"));
     }
     auto form = makeForm(QString(), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
     // The address bar stays empty until the page completes.
     QCOMPARE(form->AddressBarCombo->currentText(), QString());
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/two.html"));
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("second")));
 }
@@ -211,11 +210,10 @@ void TestMainForm::customHomeWhenNoCommandLine()
 void TestMainForm::captionAndModifiedSequence()
 {
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
     QCOMPARE(form->windowTitle(), QStringLiteral(" - Markloom"));
     QVERIFY(form->ignoreChange());
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     QCOMPARE(form->windowTitle(), QStringLiteral("One - Markloom"));
     QVERIFY(!form->m_bModfied);
     QVERIFY(!form->ignoreChange());
@@ -225,7 +223,7 @@ void TestMainForm::captionAndModifiedSequence()
     QVERIFY(form->HTMLSorceText->Text().isEmpty());
     QVERIFY(form->m_bModfied);
     QCOMPARE(form->windowTitle(), QStringLiteral("One* - Markloom"));
-    QVERIFY(waitForTopLevel(*form, spy, 2));
+    QVERIFY(waitForTopLevel(2));
     // Completion shows the name alone, although the flag stays set.
     QCOMPARE(form->windowTitle(), QStringLiteral("Two - Markloom"));
     QVERIFY(form->m_bModfied);
@@ -241,7 +239,6 @@ void TestMainForm::captionAndModifiedSequence()
 void TestMainForm::commandStateAtStartupEnterAndCompletion()
 {
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
     for (const QString &name : kPageCommands)
         QVERIFY2(!enabled(*form, name), qPrintable(name));
@@ -251,7 +248,7 @@ void TestMainForm::commandStateAtStartupEnterAndCompletion()
         QVERIFY2(enabled(*form, name), qPrintable(name));
     QVERIFY(!enabled(*form, "IE_Option"));
 
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     for (const QString &name : kPageCommands + kPageButtons)
         QVERIFY2(enabled(*form, name), qPrintable(name));
     QVERIFY(!enabled(*form, "IE_Option"));
@@ -260,7 +257,7 @@ void TestMainForm::commandStateAtStartupEnterAndCompletion()
     for (const QString &name : kPageCommands + kPageButtons)
         QVERIFY2(!enabled(*form, name), qPrintable(name));
     QVERIFY(enabled(*form, "Stop_Button1"));
-    QVERIFY(waitForTopLevel(*form, spy, 2));
+    QVERIFY(waitForTopLevel(2));
     for (const QString &name : kPageCommands + kPageButtons)
         QVERIFY2(enabled(*form, name), qPrintable(name));
 }
@@ -280,9 +277,8 @@ void TestMainForm::stopSwitchesCommandsOn()
 void TestMainForm::homeButtonEmptiesPaneAndUsesBuiltInHome()
 {
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     // "0" means the built-in page even when a custom address is set.
     form->m_bUserHome = QStringLiteral("0");
     form->m_UserHome = TestPages::url("a/two.html");
@@ -290,14 +286,14 @@ void TestMainForm::homeButtonEmptiesPaneAndUsesBuiltInHome()
     QVERIFY(form->HTMLSorceText->Text().isEmpty());
     QVERIFY(!enabled(*form, "ID_Save"));
     QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/one.html"));
-    QVERIFY(waitForTopLevel(*form, spy, 2));
+    QVERIFY(waitForTopLevel(2));
     QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
     QVERIFY(enabled(*form, "ID_Save"));
     QCOMPARE(m_pages->requestCount("a/two.html"), 0);
 
     form->m_bUserHome = QStringLiteral("1");
     form->action("home_Button")->trigger();
-    QVERIFY(waitForTopLevel(*form, spy, 3));
+    QVERIFY(waitForTopLevel(3));
     QCOMPARE(form->WebBrowser1->LocationURL(), TestPages::url("a/two.html"));
 }
 
@@ -310,14 +306,13 @@ void TestMainForm::framesEndWithTopLevelDocument()
     m_pages->add("b/inner.html", "<html><head><title>Inner</title></head><body>cross-origin frame</body></html>");
     m_pages->add("a/inner2.html", "<html><body>same-origin frame</body></html>");
     auto form = makeForm(TestPages::url("a/frames.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     // Both frames reported before the top-level document.
-    QCOMPARE(spy.size(), 3);
+    QCOMPARE(m_spy->size(), 3);
     QStringList frameUrls;
     for (int i = 0; i < 2; ++i) {
-        const auto doc = spy.at(i).at(0).value<CompletedDocument>();
+        const auto doc = m_spy->at(i).at(0).value<CompletedDocument>();
         QVERIFY(!doc.isTop);
         frameUrls << doc.url.toString();
     }
@@ -364,9 +359,8 @@ void TestMainForm::addressBarListKeepsDuplicatesAndEmpties()
 void TestMainForm::otherKeysNeverNavigate()
 {
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     form->AddressBarCombo->setEditText(TestPages::url("a/two.html"));
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_A})
         QTest::keyClick(form->AddressBarCombo, key);
@@ -424,9 +418,8 @@ void TestMainForm::hostilePageCannotReachUser()
                  "document.title = 'Hostile ' + c + ' ' + p + ' ' + (w === null);"
                  "</script></head><body>evil</body></html>");
     auto form = makeForm(TestPages::url("a/hostile.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     QCOMPARE(form->windowTitle(), QStringLiteral("Hostile false null true - Markloom"));
     QVERIFY(enabled(*form, "ID_Save"));
     // No popup was loaded and no other window exists.
@@ -463,9 +456,8 @@ void TestMainForm::badInputEndsWithCommandsOn()
     m_pages->add("a/archive.zip", QByteArray("PK\x03\x04 not really", 16), "application/zip");
     m_pages->add("a/paper.pdf", "%PDF-1.4\n%%EOF\n", "application/pdf");
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     enterAddress(*form, address);
     QVERIFY(!enabled(*form, "ID_Save"));
     QTRY_VERIFY_WITH_TIMEOUT(enabled(*form, "ID_Save"), 20000);
@@ -492,14 +484,13 @@ void TestMainForm::lateFrameReloadKeepsSource()
                  "  setTimeout(function () { location.replace('ticker.html?2'); }, 50); });"
                  "</script></head><body>tick</body></html>");
     auto form = makeForm(TestPages::url("a/outer.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     QSignalSpy titles(form->WebBrowser1->page(), &QWebEnginePage::titleChanged);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
-    const int reports = spy.size();
+    QVERIFY(waitForTopLevel());
+    const int reports = m_spy->size();
     QTRY_VERIFY_WITH_TIMEOUT(form->WebBrowser1->page()->title() == QStringLiteral("reloaded"), 20000);
     QCOMPARE(m_pages->requestCount("a/ticker.html"), 2);
-    QCOMPARE(spy.size(), reports);
+    QCOMPARE(m_spy->size(), reports);
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("outer")));
     QCOMPARE(form->windowTitle(), QStringLiteral("Outer - Markloom"));
 }
@@ -512,12 +503,11 @@ void TestMainForm::documentWithoutRootKeepsPane()
                  "  document.removeChild(document.documentElement); });"
                  "</script></head><body>gone</body></html>");
     auto form = makeForm(TestPages::url("a/one.html"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     enterAddress(*form, TestPages::url("a/rootless.html"));
-    QVERIFY(waitForTopLevel(*form, spy, 2));
-    QVERIFY(!spy.last().at(0).value<CompletedDocument>().hasRoot);
+    QVERIFY(waitForTopLevel(2));
+    QVERIFY(!m_spy->last().at(0).value<CompletedDocument>().hasRoot);
     // Pane (emptied by Enter), address bar and caption stay; commands come on.
     QCOMPARE(form->HTMLSorceText->Text(), QString());
     QCOMPARE(form->windowTitle(), QStringLiteral("One* - Markloom"));
@@ -529,9 +519,8 @@ void TestMainForm::textDocumentShowsItsSource()
 {
     m_pages->add("a/plain.txt", "line one\r\n<b>not markup</b>\n", "text/plain; charset=utf-8");
     auto form = makeForm(TestPages::url("a/plain.txt"), false);
-    QSignalSpy spy(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
-    QVERIFY(waitForTopLevel(*form, spy));
+    QVERIFY(waitForTopLevel());
     const QString text = form->HTMLSorceText->Text();
     QVERIFY2(text.contains(QStringLiteral("&lt;b&gt;not markup&lt;/b&gt;")), qPrintable(text));
     QCOMPARE(form->windowTitle(), QStringLiteral("plain.txt - Markloom"));

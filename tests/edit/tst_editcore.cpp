@@ -1,14 +1,13 @@
 // The safe file writer, without windows. The refused targets are covered
 // through the window.
 
+#include "disklimit.h"
 #include "edit/sourcefilewriter.h"
 #include "support/testenv.h"
 
 #include <QScopeGuard>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,15 +62,12 @@ void TestEditCore::save()
     const QString file = m_dir.filePath(QStringLiteral("kept.txt"));
     QCOMPARE(sourcefile::writeBytes(file, "earlier"), WriteResult::Ok);
 
-    rlimit old{};
-    QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-    const WriteResult got = sourcefile::save(file, text, QStringConverter::Encoding(encoding));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    WriteResult got;
+    {
+        const DiskLimit full;
+        QVERIFY(full.ok());
+        got = sourcefile::save(file, text, QStringConverter::Encoding(encoding));
+    }
 
     QCOMPARE(int(got), result);
     QCOMPARE(contents(file), bytes);

@@ -2,6 +2,7 @@
 // test and a scripted save dialog.
 
 #include "app/markloomform.h"
+#include "disklimit.h"
 #include "edit/findandreplacedialog.h"
 #include "platform/sourcepane.h"
 #include "platform/webbrowser.h"
@@ -12,8 +13,6 @@
 #include <QStringEncoder>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,15 +178,9 @@ void TestFileCommands::failedWriteKeepsState()
     const QString title = m_form->fileTitle();
 
     if (target.isEmpty()) {
-        rlimit old{};
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const DiskLimit full;
+        QVERIFY(full.ok());
         m_form->ID_Save_Click();
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
     } else {
         const QString path = target.startsWith(QLatin1Char('/')) ? target : inDir(target);
         m_prompts->saveAnswers << Prompts::SaveChoice{path, QStringLiteral("x.txt")};
