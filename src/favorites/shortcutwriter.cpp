@@ -111,8 +111,12 @@ QString safeFileName(const QString &name)
         keep += step;
     }
     s = trimBlanksAndDots(s.left(keep));
-    if (!s.isEmpty() && isDeviceName(s))
-        s += QLatin1Char('_');
+    // Mark the device word itself ("con.txt" becomes "con_.txt"), so that
+    // cleaning the result again changes nothing.
+    if (!s.isEmpty() && isDeviceName(s)) {
+        const qsizetype dot = s.indexOf(QLatin1Char('.'));
+        s.insert(dot < 0 ? s.size() : dot, QLatin1Char('_'));
+    }
     return s;
 }
 

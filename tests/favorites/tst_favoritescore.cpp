@@ -233,6 +233,7 @@ void TestFavoritesCore::addShortcut_data()
     row("dots and blanks, .url typed", " ..hidden. .url", a, "hidden.url", a);
     row("only dots", "..", a, "", "");
     row("device name", "con", a, "con_.url", a);
+    row("device name with extension", "con.txt", a, "con_.txt.url", a);
     row("lone surrogate, pair kept", QChar(0xd800) + QString("x\U0001F600"), a, "_x\U0001F600.url", a);
     row("long, cut at a character", QString(100, QChar(0x65e5)), a, QString(66, QChar(0x65e5)) + ".url", a);
 }
