@@ -4,7 +4,6 @@
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
 
-#include <QWebEngineDownloadRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -16,8 +15,9 @@ WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
     m_profile = new QWebEngineProfile(this);
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this,
-            [](QWebEngineDownloadRequest *download) { download->cancel(); });
+    // Downloads are never accepted: the engine drops a download request that
+    // nobody accepts. (Cancelling it from the signal as well races with that
+    // and can crash the engine.)
 
     m_page = new GuardedPage(m_profile, this);
     QWebEngineScript script;

@@ -439,10 +439,12 @@ void TestMainForm::badInputEndsWithCommandsOn_data()
     // The engine's own error page comes back like any page.
     QTest::newRow("unreachable") << TestPages::url("a/missing.html") << QString();
     QTest::newRow("image") << TestPages::url("a/picture.png") << QString();
-    QTest::newRow("download") << TestPages::url("a/archive.zip")
-                              << QStringLiteral(u"「%1」はページとして表示できません。").arg(TestPages::url("a/archive.zip"));
-    QTest::newRow("pdf") << TestPages::url("a/paper.pdf")
-                         << QStringLiteral(u"「%1」はページとして表示できません。").arg(TestPages::url("a/paper.pdf"));
+    // Downloads come from local files: the engine can crash when a download
+    // from a custom-scheme handler is dropped, which no real page would use.
+    const QString zip = QUrl::fromLocalFile(markloomtest::sandboxPath("files") + "/archive.zip").toString();
+    const QString pdf = QUrl::fromLocalFile(markloomtest::sandboxPath("files") + "/paper.pdf").toString();
+    QTest::newRow("download") << zip << QStringLiteral(u"「%1」はページとして表示できません。").arg(zip);
+    QTest::newRow("pdf") << pdf << QStringLiteral(u"「%1」はページとして表示できません。").arg(pdf);
 }
 
 void TestMainForm::badInputEndsWithCommandsOn()
@@ -453,8 +455,11 @@ void TestMainForm::badInputEndsWithCommandsOn()
     m_pages->add("a/picture.png",
                  QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="),
                  "image/png");
-    m_pages->add("a/archive.zip", QByteArray("PK\x03\x04 not really", 16), "application/zip");
-    m_pages->add("a/paper.pdf", "%PDF-1.4\n%%EOF\n", "application/pdf");
+    for (const auto &[name, bytes] : {std::pair{"archive.zip", QByteArray("PK\x03\x04 not really", 16)},
+                                      std::pair{"paper.pdf", QByteArray("%PDF-1.4\n%%EOF\n")}}) {
+        QFile f(markloomtest::sandboxPath("files") + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
     auto form = makeForm(TestPages::url("a/one.html"), false);
     form->Form_Load();
     QVERIFY(waitForTopLevel());
