@@ -4,6 +4,7 @@
 #include "app/icons.h"
 #include "app/markloomform.h"
 #include "platform/sourcepane.h"
+#include "platform/picturetoolbar.h"
 #include "platform/twips.h"
 
 #include <QAction>
@@ -41,21 +42,11 @@ AnalizerForm::AnalizerForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
     const double d = dpi();
     resize(twips::toPixels(kClientWidth, d), twips::toPixels(kClientHeight, d));
 
-    AnalizerFormToolbar = new QToolBar(this);
-    AnalizerFormToolbar->setObjectName(QStringLiteral("AnalizerFormToolbar"));
-    AnalizerFormToolbar->setIconSize(QSize(16, 16));
-    AnalizerFormToolbar->setMovable(false);
-    AnalizerFormToolbar->setFloatable(false);
-    AnalizerFormToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    AnalizerFormToolbar->setGeometry(0, 0, width(), twips::toPixels(kToolbarHeight, d));
-    const QString tip = QStringLiteral("メインフォームへ適用");
-    auto *apply = new QAction(icons::toolbarIcon(QStringLiteral("Aply_Key")), tip, this);
-    apply->setObjectName(QStringLiteral("ID_MainFormAply"));
-    apply->setToolTip(tip);
-    apply->setData(1);
-    AnalizerFormToolbar->addAction(apply);
-    if (QWidget *button = AnalizerFormToolbar->widgetForAction(apply))
-        button->setObjectName(QStringLiteral("ID_MainFormAply"));
+    AnalizerFormToolbar = makePictureToolbar(this, QStringLiteral("AnalizerFormToolbar"),
+                                             QRect(0, 0, width(), twips::toPixels(kToolbarHeight, d)));
+    QAction *apply = addPictureButton(AnalizerFormToolbar, this, QStringLiteral("ID_MainFormAply"),
+                                      icons::toolbarIcon(QStringLiteral("Aply_Key")),
+                                      QStringLiteral("メインフォームへ適用"), 1);
     connect(apply, &QAction::triggered, this, [this] { AnalizerFormToolbar_ButtonClick(1); });
 
     AnalizerText = new SourcePane(this);

@@ -6,6 +6,7 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "platform/combokeydown.h"
+#include "platform/picturetoolbar.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sourcepane.h"
@@ -103,13 +104,8 @@ void MarkloomForm::createControls()
     m_client->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(m_client);
 
-    MainFormToolbar = new QToolBar(m_client);
-    MainFormToolbar->setObjectName(QStringLiteral("MainFormToolbar"));
-    MainFormToolbar->setIconSize(QSize(16, 16));
-    MainFormToolbar->setMovable(false);
-    MainFormToolbar->setFloatable(false);
-    MainFormToolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    MainFormToolbar->setGeometry(0, 0, twips::toPixels(12240, dpi), twips::toPixels(420, dpi));
+    MainFormToolbar = makePictureToolbar(m_client, QStringLiteral("MainFormToolbar"),
+                                         QRect(0, 0, twips::toPixels(12240, dpi), twips::toPixels(420, dpi)));
 
     WebBrowser1 = new WebBrowser(m_client);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
@@ -216,14 +212,9 @@ void MarkloomForm::createToolbar()
 {
     int index = 1;
     for (const ToolbarButton &b : kToolbarButtons) {
-        auto *a = new QAction(icons::toolbarIcon(QString::fromLatin1(b.pictureKey)),
-                              QString::fromUtf8(b.tooltip), this);
-        a->setObjectName(QString::fromLatin1(b.key));
-        a->setToolTip(QString::fromUtf8(b.tooltip));
-        a->setData(index);
-        MainFormToolbar->addAction(a);
-        if (QWidget *w = MainFormToolbar->widgetForAction(a))
-            w->setObjectName(QString::fromLatin1(b.key));
+        QAction *a = addPictureButton(MainFormToolbar, this, QString::fromLatin1(b.key),
+                                      icons::toolbarIcon(QString::fromLatin1(b.pictureKey)),
+                                      QString::fromUtf8(b.tooltip), index);
         connect(a, &QAction::triggered, this, [this, index] { MainFormToolbar_ButtonClick(index); });
         ++index;
     }

@@ -4,6 +4,7 @@
 #include "app/markloomform.h"
 #include "favorites/favtreeresize.h"
 #include "favorites/shortcutreader.h"
+#include "platform/picturetoolbar.h"
 #include "platform/twips.h"
 #include "platform/webbrowser.h"
 
@@ -48,19 +49,10 @@ FavForm::FavForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
     m_folderIcon = folderIcon();
     m_pageIcon = icons::treeIcon(3);
 
-    Toolbar1 = new QToolBar(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setIconSize(QSize(16, 16));
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    Toolbar1->setGeometry(0, 0, twips::toPixels(5850, d), twips::toPixels(420, d));
-    auto *renew = new QAction(icons::toolbarIcon(QStringLiteral("ID_Renew")), QStringLiteral("更新"), this);
-    renew->setObjectName(QStringLiteral("Toolbar1_Button1"));
-    renew->setToolTip(QStringLiteral("更新"));
-    Toolbar1->addAction(renew);
-    if (QWidget *button = Toolbar1->widgetForAction(renew))
-        button->setObjectName(QStringLiteral("Toolbar1_Button1"));
+    Toolbar1 = makePictureToolbar(this, QStringLiteral("Toolbar1"),
+                                  QRect(0, 0, twips::toPixels(5850, d), twips::toPixels(420, d)));
+    QAction *renew = addPictureButton(Toolbar1, this, QStringLiteral("Toolbar1_Button1"),
+                                      icons::toolbarIcon(QStringLiteral("ID_Renew")), QStringLiteral("更新"), 1);
     connect(renew, &QAction::triggered, this, [this] { Toolbar1_ButtonClick(1); });
 
     FavTree = new QTreeWidget(this);
