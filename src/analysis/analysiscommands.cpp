@@ -29,17 +29,10 @@ void MarkloomForm::runAnalysis(bool scripts)
     DataAnalizerClass analizer;
 
     // The results window is loaded on first use and reused while it is open.
-    if (!m_analizerForm) {
-        auto *form = new AnalizerForm(*this);
-        form->setAttribute(Qt::WA_DeleteOnClose);
-        m_analizerForm = form;
-    }
-    AnalizerForm *form = analizerForm();
+    AnalizerForm *form = singleWindow<AnalizerForm>(m_analizerForm, [this] { return new AnalizerForm(*this); });
     form->AnalizerText->SetText(QString());
     form->AnalizeProgressBar->setValue(0);
-    form->show();
-    form->raise();
-    form->activateWindow();
+    bringForward(form);
 
     const QString source = HTMLSorceText->Text();
     const Extraction found = scripts ? analizer.ScriptDataSpans(source) : analizer.DataSpans(source);

@@ -88,6 +88,14 @@ MarkloomForm::~MarkloomForm()
     deleteOtherWindows();
 }
 
+void MarkloomForm::bringForward(QWidget *window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void MarkloomForm::deleteOtherWindows()
 {
     delete m_analizerForm.data();

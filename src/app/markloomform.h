@@ -142,6 +142,20 @@ private:
     void applyResizeRule();
     // Deletes the other windows at once, without their own closing handlers.
     void deleteOtherWindows();
+    // The single instance of another window: made on first use, deleted when
+    // it closes.
+    template <class Window, class Make>
+    Window *singleWindow(QPointer<QWidget> &slot, Make make)
+    {
+        if (!slot) {
+            Window *w = make();
+            w->setAttribute(Qt::WA_DeleteOnClose);
+            slot = w;
+        }
+        return static_cast<Window *>(slot.data());
+    }
+    // Shows a window of ours in front, restored if it was minimized.
+    static void bringForward(QWidget *window);
 
     // Browser and pane events.
     void WebBrowser1_DocumentComplete(const CompletedDocument &document);

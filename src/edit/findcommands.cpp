@@ -9,10 +9,6 @@ FindAndReplaceDialog *MarkloomForm::findDialog() const
 
 void MarkloomForm::ID_Sch_Click()
 {
-    FindAndReplaceDialog *dialog = findDialog();
-    if (!dialog) {
-        dialog = new FindAndReplaceDialog(*this);
-        m_findDialog = dialog;
-    }
-    dialog->showWith(HTMLSorceText->SelText());
+    singleWindow<FindAndReplaceDialog>(m_findDialog, [this] { return new FindAndReplaceDialog(*this); })
+        ->showWith(HTMLSorceText->SelText());
 }

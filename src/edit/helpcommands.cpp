@@ -8,12 +8,5 @@ AboutDialog *MarkloomForm::aboutDialog() const
 
 void MarkloomForm::ID_About_Click()
 {
-    AboutDialog *dialog = aboutDialog();
-    if (!dialog) {
-        dialog = new AboutDialog;
-        m_aboutDialog = dialog;
-    }
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    bringForward(singleWindow<AboutDialog>(m_aboutDialog, [] { return new AboutDialog; }));
 }

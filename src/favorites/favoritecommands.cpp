@@ -14,19 +14,12 @@ FavForm *MarkloomForm::favForm() const
 
 void MarkloomForm::ID_fvView_Click()
 {
-    if (!m_favForm) {
-        // Top-level without an owner; closing it destroys it with its tree.
+    // Built when it is made; shown again as it is, without a rebuild.
+    bringForward(singleWindow<FavForm>(m_favForm, [this] {
         auto *form = new FavForm(*this);
-        form->setAttribute(Qt::WA_DeleteOnClose);
-        m_favForm = form;
         form->Form_Load();
-    }
-    // Shown again as it is: no rebuild.
-    FavForm *form = favForm();
-    form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
-    form->show();
-    form->raise();
-    form->activateWindow();
+        return form;
+    }));
 }
 
 void MarkloomForm::ID_fvAdd_Click()
