@@ -1,0 +1,200 @@
+// The cost of one key in the source pane, side by side with a bare editor
+// holding the same text in the same run: typing, Enter, Backspace and arrows
+// at the start, middle and end of large sources and in the middle of one long
+// line. Accessibility is live throughout: the platform bridge when one is
+// running, else activated in-process, and both editors' interfaces are asked
+// for once, as a screen reader would.
+//
+// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N]
+
+#include "platform/sourcepane.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Markup with some Japanese, `bytes` long in UTF-8, in lines or as one line
+// (minified pages serialise like that).
+QString source(qsizetype bytes, bool lines)
+{
+    const QString row = QStringLiteral("<tr><td class=\"c\">日本語のデータ</td><td>value &amp; more</td></tr>")
+        + (lines ? QStringLiteral("\n") : QString());
+    const qsizetype rowBytes = row.toUtf8().size();
+    QString s;
+    s.reserve(bytes);
+    for (qsizetype n = 0; n + rowBytes <= bytes; n += rowBytes)
+        s += row;
+    return s;
+}
+
+struct Stats {
+    double median = 0;
+    double p95 = 0;
+};
+
+Stats stats(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return {v.at(n / 2), v.at(qMin(n - 1, (n * 95 + 99) / 100 - 1))};
+}
+
+void settle(QsciScintilla *e)
+{
+    e->viewport()->repaint();
+    QCoreApplication::processEvents();
+}
+
+// One key, and everything it causes before the next key could come: the
+// repaint and whatever it posted.
+double timeKey(QsciScintilla *e, Qt::Key key)
+{
+    QElapsedTimer t;
+    t.start();
+    QTest::keyClick(e, key);
+    settle(e);
+    return t.nsecsElapsed() / 1e6;
+}
+
+void makeLive(QsciScintilla *e)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(e);
+    if (iface && iface->textInterface())
+        (void)iface->textInterface()->cursorPosition();
+}
+
+struct Editor {
+    const char *name;
+    std::unique_ptr<QsciScintilla> widget;
+};
+
+using Row = QList<std::pair<Stats, Stats>>; // pane, bare for each key kind
+const char *const kKeys[] = {"type", "Enter", "Backspace", "arrows"};
+
+Row measure(const std::array<Editor, 2> &editors, qsizetype bytePos, int reps)
+{
+    Row row(4);
+    QList<QList<double>> samples[2];
+    for (int i = 0; i < 2; ++i) {
+        QsciScintilla *e = editors[i].widget.get();
+        e->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(bytePos));
+        settle(e);
+        QList<QList<double>> &s = samples[i];
+        s.resize(4);
+        for (int r = 0; r < reps; ++r)
+            s[0] << timeKey(e, Qt::Key_X);
+        for (int r = 0; r < reps; ++r)
+            s[2] << timeKey(e, Qt::Key_Backspace);
+        for (int r = 0; r < reps; ++r)
+            s[1] << timeKey(e, Qt::Key_Return);
+        for (int r = 0; r < reps; ++r)
+            s[2] << timeKey(e, Qt::Key_Backspace);
+        for (int r = 0; r < reps; ++r)
+            s[3] << timeKey(e, r % 2 ? Qt::Key_Left : Qt::Key_Right);
+    }
+    for (int k = 0; k < 4; ++k)
+        row[k] = {stats(samples[0][k]), stats(samples[1][k])};
+    return row;
+}
+
+QList<int> intList(const QString &arg)
+{
+    QList<int> out;
+    for (const QString &part : arg.split(QLatin1Char(',')))
+        out << part.toInt();
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QList<int> sizes{1, 10, 50};
+    int lineMb = 5;
+    int reps = 15;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--sizes"))
+            sizes = intList(args[i + 1]);
+        else if (args[i] == QLatin1String("--line"))
+            lineMb = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--reps"))
+            reps = qMax(3, args[i + 1].toInt());
+    }
+
+    // A platform bridge turns accessibility on once it has reached the bus.
+    if (qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON")) {
+        QWidget probe;
+        probe.show();
+        (void)QTest::qWaitFor([] { return QAccessible::isActive(); }, 5000);
+    }
+    const bool bridge = QAccessible::isActive();
+    if (!bridge)
+        QAccessible::setActive(true);
+    std::printf("accessibility: %s\n", bridge ? "platform bridge active" : "activated in-process (no bridge)");
+    std::printf("ms per key, median and p95 of %d keys (Backspace: %d); bare/pane = ratio of medians\n\n", reps,
+                2 * reps);
+    std::printf("%-14s %-7s %-10s %9s %9s %9s %9s %9s\n", "source", "place", "key", "pane", "p95", "bare", "p95",
+                "bare/pane");
+
+    struct Case {
+        QString name;
+        qsizetype bytes;
+        bool lines;
+    };
+    QList<Case> cases;
+    for (int mb : sizes)
+        cases << Case{QStringLiteral("%1 MB").arg(mb), qsizetype(mb) << 20, true};
+    if (lineMb > 0)
+        cases << Case{QStringLiteral("%1 MB 1 line").arg(lineMb), qsizetype(lineMb) << 20, false};
+
+    for (const Case &c : cases) {
+        const QString text = source(c.bytes, c.lines);
+        const QByteArray utf8 = text.toUtf8();
+        std::array<Editor, 2> editors{Editor{"pane", std::make_unique<SourcePane>()},
+                                      Editor{"bare", std::make_unique<QsciScintilla>()}};
+        static_cast<SourcePane *>(editors[0].widget.get())->SetText(text);
+        QsciScintilla *bare = editors[1].widget.get();
+        bare->setUtf8(true);
+        bare->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
+                            utf8.constData());
+        for (const Editor &e : editors) {
+            e.widget->resize(1000, 700);
+            e.widget->show();
+            if (!QTest::qWaitForWindowExposed(e.widget.get()))
+                std::fprintf(stderr, "bench_typing: window not exposed\n");
+            makeLive(e.widget.get());
+        }
+        // The middle of a line for the single line, else the start of the middle line.
+        qsizetype middle = utf8.size() / 2;
+        if (c.lines)
+            middle = bare->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE,
+                                         static_cast<unsigned long>(bare->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(middle))));
+        else
+            middle = bare->SendScintilla(QsciScintillaBase::SCI_POSITIONBEFORE, static_cast<unsigned long>(middle + 1));
+        QList<std::pair<const char *, qsizetype>> places{{"middle", middle}};
+        if (c.lines)
+            places = {{"start", 0}, {"middle", middle}, {"end", utf8.size()}};
+        for (const auto &[place, pos] : places) {
+            const Row row = measure(editors, pos, reps);
+            for (int k = 0; k < 4; ++k) {
+                const auto &[pane, bareStats] = row[k];
+                std::printf("%-14s %-7s %-10s %9.2f %9.2f %9.2f %9.2f %9.1f\n", qPrintable(c.name), place, kKeys[k],
+                            pane.median, pane.p95, bareStats.median, bareStats.p95,
+                            bareStats.median / qMax(pane.median, 1e-3));
+                std::fflush(stdout);
+            }
+        }
+    }
+    return 0;
+}
