@@ -1,9 +1,146 @@
 #include "platform/sourcepane.h"
 
+#include "platform/sourcepaneaccessible.h"
+
+#include <QAccessible>
+#include <QEvent>
 #include <QFont>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+long sci(const QsciScintillaBase &e, unsigned int message, unsigned long w = 0, long l = 0)
+{
+    return e.SendScintilla(message, w, l);
+}
+
+inline int unitsOfLead(unsigned char b)
+{
+    if ((b & 0xC0) == 0x80)
+        return 0; // continuation byte
+    return b >= 0xF0 ? 2 : 1;
+}
+
+// UTF-16 units in n bytes of UTF-8: one for each byte that starts a character,
+// one more for each that starts a four-byte one. Eight bytes at a time.
+qsizetype unitsIn(const unsigned char *p, size_t n)
+{
+    constexpr quint64 high = 0x8080808080808080ULL;
+    qsizetype units = 0;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        const quint64 continuation = w & ~(w << 1) & high;
+        const quint64 fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & high;
+        units += 8 - std::popcount(continuation) + std::popcount(fourByteLead);
+    }
+    for (; i < n; ++i)
+        units += unitsOfLead(p[i]);
+    return units;
+}
+
+// The document read in place, as the two runs of bytes on either side of the
+// editor's insertion gap: one pointer to the whole text would close the gap,
+// moving everything after the caret.
+class Bytes
+{
+public:
+    explicit Bytes(const QsciScintillaBase &e)
+        : m_length(sci(e, QsciScintillaBase::SCI_GETLENGTH)), m_gap(sci(e, QsciScintillaBase::SCI_GETGAPPOSITION))
+    {
+        m_before = reinterpret_cast<const unsigned char *>(sci(e, QsciScintillaBase::SCI_GETRANGEPOINTER, 0, m_gap));
+        m_after = reinterpret_cast<const unsigned char *>(
+            sci(e, QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(m_gap), m_length - m_gap));
+    }
+
+    long length() const { return m_length; }
+
+    // UTF-16 units between two positions (from <= to).
+    qsizetype units(long from, long to) const
+    {
+        if (to <= m_gap)
+            return unitsIn(m_before + from, to - from);
+        if (from >= m_gap)
+            return unitsIn(m_after + (from - m_gap), to - from);
+        return unitsIn(m_before + from, m_gap - from) + unitsIn(m_after, to - m_gap);
+    }
+
+    // The position `units` UTF-16 units after `from`, and the units actually
+    // passed: never inside a character, an offset inside a surrogate pair
+    // rounds up past the pair.
+    long advance(long from, qsizetype units, qsizetype *passed = nullptr) const
+    {
+        qsizetype seen = 0;
+        long i = from;
+        while (i < m_length) {
+            // Eight bytes hold at most eight units: skip whole blocks short of the target.
+            if (units - seen > 8) {
+                if (const unsigned char *block = contiguous(i, 8)) {
+                    seen += unitsIn(block, 8);
+                    i += 8;
+                    continue;
+                }
+            }
+            const int u = unitsOfLead(at(i));
+            if (u && seen >= units)
+                break;
+            seen += u;
+            ++i;
+        }
+        if (passed)
+            *passed = seen;
+        return i;
+    }
+
+    QByteArray copy(long from, long to) const
+    {
+        QByteArray out(to - from, Qt::Uninitialized);
+        const long split = qBound(from, m_gap, to);
+        std::memcpy(out.data(), m_before + from, split - from);
+        std::memcpy(out.data() + (split - from), m_after + (split - m_gap), to - split);
+        return out;
+    }
+
+private:
+    unsigned char at(long i) const { return i < m_gap ? m_before[i] : m_after[i - m_gap]; }
+    const unsigned char *contiguous(long i, long n) const
+    {
+        if (i + n <= m_gap)
+            return m_before + i;
+        if (i >= m_gap && i + n <= m_length)
+            return m_after + (i - m_gap);
+        return nullptr;
+    }
+
+    long m_length;
+    long m_gap;
+    const unsigned char *m_before;
+    const unsigned char *m_after;
+};
+
+// UTF-8 to text keeping a leading U+FEFF, which QString::fromUtf8 would drop.
+QString decode(QByteArrayView utf8)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    return decoder.decode(utf8);
+}
+
+int digits(long n)
+{
+    return static_cast<int>(QString::number(n).size());
+}
+
+} // namespace
 
 SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
 {
+    SourcePaneAccessible::install();
     setUtf8(true);
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     setWrapMode(WrapNone);
@@ -18,31 +155,41 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     setEolVisibility(false);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
 
+    // Only the notices sent before a change: the editor's own accessibility
+    // answers those that follow one by counting the characters from the start
+    // of the text, on every key. The pane answers screen readers itself.
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int, int type, const char *, int, int linesAdded, int, int, int, int, int) {
-                if (m_setting)
-                    return;
-                if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) {
-                    if (linesAdded != 0)
-                        updateMargin();
-                    Q_EMIT Change();
-                }
+            [this](int position, int type, const char *, int length, int, int, int, int, int, int) {
+                if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+                    beginEdit(position, length, type & SC_MOD_BEFOREINSERT);
             });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { settle(); });
 }
 
 QString SourcePane::Text() const
 {
+    return decode(Utf8Text());
+}
+
+QByteArrayView SourcePane::Utf8Text() const
+{
     const long len = SendScintilla(SCI_GETLENGTH);
     const auto *ptr = reinterpret_cast<const char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
     if (!ptr || len <= 0)
-        return QString();
-    return QString::fromUtf8(ptr, len);
+        return {};
+    return QByteArrayView(ptr, len);
 }
 
 qsizetype SourcePane::TextLength() const { return bytesToUnits(static_cast<int>(SendScintilla(SCI_GETLENGTH))); }
 
 void SourcePane::SetText(const QString &text)
 {
+    finishEdit();
+    m_edit.reset();
+    qsizetype before = 0;
+    if (m_accessible)
+        before = indexed() ? m_length16 : Bytes(*this).units(0, SendScintilla(SCI_GETLENGTH));
     const QByteArray utf8 = text.toUtf8();
     m_setting = true;
     const bool readOnly = isReadOnly();
@@ -56,50 +203,333 @@ void SourcePane::SetText(const QString &text)
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
     m_setting = false;
+    // Offsets are counted again when next asked for, not here.
+    m_lineOffsets.clear();
+    m_hintBytes = -1;
     updateMargin();
+    if (m_accessible) {
+        // The removed text by its length only, as Qt's own text widgets do.
+        QAccessibleTextUpdateEvent event(this, 0, QString(before, QLatin1Char(' ')), text);
+        announce(event);
+        m_caretBytes = -1;
+        announceCaret();
+    }
     Q_EMIT Change();
 }
 
-// Positions are converted by scanning the UTF-8 buffer: a UTF-16 line index
-// kept by the editor would slow every large set down two- to threefold.
-namespace {
-inline int unitsOfLead(unsigned char b)
+void SourcePane::beginEdit(long position, long length, bool insert)
 {
-    if ((b & 0xC0) == 0x80)
-        return 0; // continuation byte
-    return b >= 0xF0 ? 2 : 1;
+    if (m_setting)
+        return;
+    // Whatever the editor announced before this is done by now.
+    finishEdit();
+    Edit edit;
+    edit.insert = insert;
+    edit.position = position;
+    edit.length = length;
+    edit.documentLength = SendScintilla(SCI_GETLENGTH) + (insert ? length : -length);
+    if (indexed()) {
+        edit.indexed = true;
+        const long lines = SendScintilla(SCI_GETLINECOUNT);
+        const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+        edit.headLines = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)) < position ? line + 1
+                                                                                                        : line;
+        const long last = insert ? position : position + length;
+        edit.tailLines = lines - 1 - SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(last));
+        edit.offset = offsetAt(position);
+        if (!insert)
+            edit.removed = textRange(position, position + length);
+    }
+    m_edit = edit;
+    // Edits made by messages outside any event of the pane's still finish.
+    if (!m_settleQueued) {
+        m_settleQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_settleQueued = false;
+                settle();
+            },
+            Qt::QueuedConnection);
+    }
 }
-} // namespace
+
+void SourcePane::finishEdit()
+{
+    if (!m_edit || SendScintilla(SCI_GETLENGTH) != m_edit->documentLength)
+        return;
+    const Edit edit = *std::exchange(m_edit, std::nullopt);
+    const long lines = SendScintilla(SCI_GETLINECOUNT);
+    if (indexed() && !edit.indexed) {
+        m_lineOffsets.clear(); // counted before the table existed: count again when asked
+    } else if (indexed()) {
+        const QString inserted = edit.insert ? textRange(edit.position, edit.position + edit.length) : QString();
+        const qsizetype delta = edit.insert ? inserted.size() : -edit.removed.size();
+        // Lines before the change keep their offsets, lines after it move by
+        // delta; the few in between are counted again.
+        const long oldLines = static_cast<long>(m_lineOffsets.size());
+        const long middle = lines - edit.headLines - edit.tailLines;
+        std::vector<qsizetype> counted(static_cast<size_t>(qMax(0L, middle)));
+        const Bytes bytes(*this);
+        long from = edit.position;
+        qsizetype offset = edit.offset;
+        for (long i = 0; i < middle; ++i) {
+            const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(edit.headLines + i));
+            offset += bytes.units(from, start);
+            counted[static_cast<size_t>(i)] = offset;
+            from = start;
+        }
+        for (long i = oldLines - edit.tailLines; i < oldLines; ++i)
+            m_lineOffsets[static_cast<size_t>(i)] += delta;
+        const auto head = m_lineOffsets.begin() + edit.headLines;
+        const auto tail = m_lineOffsets.begin() + (oldLines - edit.tailLines);
+        if (tail - head == middle) {
+            std::copy(counted.begin(), counted.end(), head);
+        } else {
+            m_lineOffsets.insert(m_lineOffsets.erase(head, tail), counted.begin(), counted.end());
+        }
+        m_length16 += delta;
+        m_hintBytes = edit.insert ? edit.position + edit.length : edit.position;
+        m_hintOffset = edit.insert ? edit.offset + delta : edit.offset;
+        if (m_accessible) {
+            if (edit.insert) {
+                QAccessibleTextInsertEvent event(this, static_cast<int>(edit.offset), inserted);
+                announce(event);
+            } else {
+                QAccessibleTextRemoveEvent event(this, static_cast<int>(edit.offset), edit.removed);
+                announce(event);
+            }
+            m_caretBytes = -1; // the caret's offset may have moved with the text
+        }
+    }
+    if (digits(lines) != m_marginDigits)
+        updateMargin();
+    Q_EMIT Change();
+}
+
+void SourcePane::settle()
+{
+    finishEdit();
+    announceCaret();
+}
+
+bool SourcePane::event(QEvent *e)
+{
+    if (e->type() == QEvent::DeferredDelete)
+        return QsciScintilla::event(e); // the pane is gone when it returns
+    const bool done = QsciScintilla::event(e);
+    settle();
+    return done;
+}
+
+bool SourcePane::viewportEvent(QEvent *e)
+{
+    const bool done = QsciScintilla::viewportEvent(e);
+    settle();
+    return done;
+}
+
+void SourcePane::append(const QString &text)
+{
+    QsciScintilla::append(text);
+    settle();
+}
+
+void SourcePane::clear()
+{
+    QsciScintilla::clear();
+    settle();
+}
+
+void SourcePane::cut()
+{
+    QsciScintilla::cut();
+    settle();
+}
+
+void SourcePane::insert(const QString &text)
+{
+    QsciScintilla::insert(text);
+    settle();
+}
+
+void SourcePane::insertAt(const QString &text, int line, int index)
+{
+    QsciScintilla::insertAt(text, line, index);
+    settle();
+}
+
+void SourcePane::paste()
+{
+    QsciScintilla::paste();
+    settle();
+}
+
+void SourcePane::redo()
+{
+    QsciScintilla::redo();
+    settle();
+}
+
+void SourcePane::removeSelectedText()
+{
+    QsciScintilla::removeSelectedText();
+    settle();
+}
+
+void SourcePane::replaceSelectedText(const QString &text)
+{
+    QsciScintilla::replaceSelectedText(text);
+    settle();
+}
+
+void SourcePane::setText(const QString &text)
+{
+    QsciScintilla::setText(text);
+    settle();
+}
+
+void SourcePane::undo()
+{
+    QsciScintilla::undo();
+    settle();
+}
+
+void SourcePane::accessibleAsked()
+{
+    if (m_accessible)
+        return;
+    m_accessible = true;
+    finishEdit();
+    // Start from what is there now, so the first report is of a change.
+    m_caretBytes = SendScintilla(SCI_GETCURRENTPOS);
+    m_anchorBytes = SendScintilla(SCI_GETANCHOR);
+    m_caretOffset = offsetAt(m_caretBytes);
+    const qsizetype anchor = offsetAt(m_anchorBytes);
+    m_selectionStart = qMin(anchor, m_caretOffset);
+    m_selectionEnd = qMax(anchor, m_caretOffset);
+}
+
+void SourcePane::ensureIndex()
+{
+    if (indexed())
+        return;
+    finishEdit();
+    const Bytes bytes(*this);
+    const long lines = SendScintilla(SCI_GETLINECOUNT);
+    m_lineOffsets.assign(static_cast<size_t>(lines), 0);
+    qsizetype units = 0;
+    long from = 0;
+    for (long line = 1; line < lines; ++line) {
+        const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+        units += bytes.units(from, start);
+        m_lineOffsets[static_cast<size_t>(line)] = units;
+        from = start;
+    }
+    m_length16 = units + bytes.units(from, bytes.length());
+    m_hintBytes = -1;
+}
+
+qsizetype SourcePane::offsetAt(long position)
+{
+    ensureIndex();
+    const Bytes bytes(*this);
+    position = qBound(0L, position, bytes.length());
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    qsizetype offset;
+    // Count from the line's start, or from a nearer known position in a long line.
+    if (m_hintBytes >= start && qAbs(position - m_hintBytes) < position - start)
+        offset = position >= m_hintBytes ? m_hintOffset + bytes.units(m_hintBytes, position)
+                                         : m_hintOffset - bytes.units(position, m_hintBytes);
+    else
+        offset = m_lineOffsets[static_cast<size_t>(line)] + bytes.units(start, position);
+    m_hintBytes = position;
+    m_hintOffset = offset;
+    return offset;
+}
+
+long SourcePane::bytesAt(qsizetype offset)
+{
+    ensureIndex();
+    const Bytes bytes(*this);
+    if (offset <= 0)
+        return 0;
+    if (offset >= m_length16)
+        return bytes.length();
+    const auto after = std::upper_bound(m_lineOffsets.begin(), m_lineOffsets.end(), offset);
+    const long line = static_cast<long>(after - m_lineOffsets.begin()) - 1;
+    long from = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    qsizetype seen = m_lineOffsets[static_cast<size_t>(line)];
+    if (m_hintBytes > from && m_hintOffset <= offset) {
+        from = m_hintBytes;
+        seen = m_hintOffset;
+    }
+    qsizetype passed = 0;
+    const long position = bytes.advance(from, offset - seen, &passed);
+    m_hintBytes = position;
+    m_hintOffset = seen + passed;
+    return position;
+}
+
+qsizetype SourcePane::lengthUtf16()
+{
+    ensureIndex();
+    return m_length16;
+}
+
+QString SourcePane::textRange(long from, long to) const
+{
+    const Bytes bytes(*this);
+    from = qBound(0L, from, bytes.length());
+    to = qBound(from, to, bytes.length());
+    return decode(bytes.copy(from, to));
+}
+
+void SourcePane::announce(QAccessibleEvent &event)
+{
+    SourcePaneAccessible::raise(&event);
+}
+
+void SourcePane::announceCaret()
+{
+    if (!m_accessible)
+        return;
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long anchor = SendScintilla(SCI_GETANCHOR);
+    if (caret == m_caretBytes && anchor == m_anchorBytes)
+        return;
+    m_caretBytes = caret;
+    m_anchorBytes = anchor;
+    const qsizetype caretOffset = offsetAt(caret);
+    const qsizetype anchorOffset = anchor == caret ? caretOffset : offsetAt(anchor);
+    const qsizetype start = qMin(anchorOffset, caretOffset);
+    const qsizetype end = qMax(anchorOffset, caretOffset);
+    if ((start != m_selectionStart || end != m_selectionEnd) && (start != end || m_selectionStart != m_selectionEnd)) {
+        QAccessibleTextSelectionEvent event(this, static_cast<int>(start), static_cast<int>(end));
+        event.setCursorPosition(static_cast<int>(caretOffset));
+        announce(event);
+    }
+    m_selectionStart = start;
+    m_selectionEnd = end;
+    if (caretOffset != m_caretOffset) {
+        m_caretOffset = caretOffset;
+        QAccessibleTextCursorEvent event(this, static_cast<int>(caretOffset));
+        announce(event);
+    }
+}
 
 int SourcePane::bytesToUnits(int bytes) const
 {
-    const long len = SendScintilla(SCI_GETLENGTH);
-    const auto *p = reinterpret_cast<const unsigned char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
-    const long end = qBound(0L, static_cast<long>(bytes), len);
-    long units = 0;
-    for (long i = 0; i < end; ++i)
-        units += unitsOfLead(p[i]);
-    return static_cast<int>(units);
+    const Bytes all(*this);
+    return static_cast<int>(all.units(0, qBound(0L, static_cast<long>(bytes), all.length())));
 }
 
 int SourcePane::unitsToBytes(int units) const
 {
-    const long len = SendScintilla(SCI_GETLENGTH);
-    if (units <= 0 || len <= 0)
+    if (units <= 0)
         return 0;
-    const auto *p = reinterpret_cast<const unsigned char *>(SendScintilla(SCI_GETCHARACTERPOINTER));
-    long seen = 0;
-    long i = 0;
-    while (i < len) {
-        const int u = unitsOfLead(p[i]);
-        // Never land inside a character: a position in the middle of a
-        // surrogate pair rounds up to the character's end.
-        if (u && seen >= units)
-            break;
-        seen += u;
-        ++i;
-    }
-    return static_cast<int>(i);
+    return static_cast<int>(Bytes(*this).advance(0, units));
 }
 
 int SourcePane::SelStart() const
@@ -118,6 +548,7 @@ void SourcePane::SetSelStart(int position)
 {
     const long b = unitsToBytes(position);
     SendScintilla(SCI_SETSEL, b, b);
+    settle();
 }
 
 void SourcePane::SetSelLength(int length)
@@ -126,6 +557,7 @@ void SourcePane::SetSelLength(int length)
     const long a = unitsToBytes(start);
     const long b = unitsToBytes(start + qMax(0, length));
     SendScintilla(SCI_SETSEL, a, b);
+    settle();
 }
 
 QString SourcePane::SelText() const { return Text().mid(SelStart(), SelLength()); }
@@ -175,5 +607,6 @@ QColor SourcePane::BackColor() const
 void SourcePane::updateMargin()
 {
     const long lines = SendScintilla(SCI_GETLINECOUNT);
-    setMarginWidth(0, QString(QString::number(lines).size() + 1, QLatin1Char('0')));
+    m_marginDigits = digits(lines);
+    setMarginWidth(0, QString(m_marginDigits + 1, QLatin1Char('0')));
 }

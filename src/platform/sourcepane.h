@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QColor>
 #include <QString>
 #include <Qsci/qsciscintilla.h>
+
+#include <optional>
+#include <vector>
+
+class QAccessibleEvent;
 
 // The source pane. Text is kept byte-exact (CR LF, lone CR, NUL survive);
 // positions are UTF-16 code units, as the rest of the program counts them.
@@ -14,6 +20,9 @@ public:
 
     // The whole content.
     QString Text() const;
+    // The content as the editor holds it (UTF-8), without a copy; valid until
+    // the next change.
+    QByteArrayView Utf8Text() const;
     // Replaces everything, without undo history; raises Change exactly once,
     // before returning.
     void SetText(const QString &text);
@@ -34,13 +43,79 @@ public:
     void SetBackColor(const QColor &color);
     QColor BackColor() const;
 
+    // The editor's own editing functions, so that Change follows before they
+    // return, as it does for keys.
+    void append(const QString &text) override;
+    void clear() override;
+    void cut() override;
+    void insert(const QString &text) override;
+    void insertAt(const QString &text, int line, int index) override;
+    void paste() override;
+    void redo() override;
+    void removeSelectedText() override;
+    void replaceSelectedText(const QString &text) override;
+    void setText(const QString &text) override;
+    void undo() override;
+
 Q_SIGNALS:
     // A change of the text, by the user or by SetText.
     void Change();
 
+protected:
+    bool event(QEvent *e) override;
+    bool viewportEvent(QEvent *e) override;
+
 private:
+    friend class SourcePaneAccessible;
+
+    // A change the editor has announced; it is complete once the document has
+    // the length it names.
+    struct Edit {
+        bool insert = false;
+        long position = 0; // bytes
+        long length = 0;   // bytes
+        long documentLength = 0; // once done
+        bool indexed = false;    // the fields below are filled
+        long headLines = 0;      // lines that start before the change
+        long tailLines = 0;      // lines after it, moved as a block
+        qsizetype offset = 0;    // UTF-16 offset of the change
+        QString removed;
+    };
+
+    void beginEdit(long position, long length, bool insert);
+    void finishEdit();
+    // Finishes a pending change and tells screen readers where the caret went.
+    void settle();
+
+    // Offsets for screen readers, from a table of line starts in UTF-16 units
+    // built only once one has asked.
+    void accessibleAsked();
+    bool indexed() const { return !m_lineOffsets.empty(); }
+    void ensureIndex();
+    qsizetype offsetAt(long position);
+    long bytesAt(qsizetype offset);
+    qsizetype lengthUtf16();
+    QString textRange(long from, long to) const;
+    void announce(QAccessibleEvent &event);
+    void announceCaret();
+
     int unitsToBytes(int units) const;
     int bytesToUnits(int bytes) const;
     void updateMargin();
+
     bool m_setting = false;
+    bool m_settleQueued = false;
+    int m_marginDigits = 0;
+    std::optional<Edit> m_edit;
+
+    bool m_accessible = false;
+    std::vector<qsizetype> m_lineOffsets;
+    qsizetype m_length16 = 0;
+    long m_hintBytes = -1; // a position whose offset is known, for long lines
+    qsizetype m_hintOffset = 0;
+    long m_caretBytes = -1; // what screen readers were last told
+    long m_anchorBytes = -1;
+    qsizetype m_caretOffset = -1;
+    qsizetype m_selectionStart = 0;
+    qsizetype m_selectionEnd = 0;
 };

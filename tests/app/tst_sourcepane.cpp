@@ -1,8 +1,11 @@
-// The source pane keeps text byte-exact and counts positions in UTF-16 units.
+// The source pane keeps text byte-exact and counts positions in UTF-16 units,
+// for the program and for screen readers.
 
 #include "platform/sourcepane.h"
+#include "platform/sourcepaneaccessible.h"
 #include "support/testenv.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QtTest>
@@ -19,6 +22,8 @@ private Q_SLOTS:
     void selectionCountsUtf16Units();
     void selectionClampsAtEnd();
     void fontAndColour();
+    void accessibleOffsets_data();
+    void accessibleOffsets();
 };
 
 void TestSourcePane::textRoundTrip_data()
@@ -29,6 +34,7 @@ void TestSourcePane::textRoundTrip_data()
     QTest::newRow("nul inside") << QString::fromUtf16(u"x\0y\0", 4);
     QTest::newRow("nbsp and line separator") << QStringLiteral(u"a\u00a0b\u2028c");
     QTest::newRow("japanese and emoji") << QStringLiteral(u"日本語 \U0001F600 end");
+    QTest::newRow("byte order mark first") << QStringLiteral(u"\uFEFFab");
     QTest::newRow("long line") << QString(200000, QLatin1Char('q'));
 }
 
@@ -142,6 +148,116 @@ void TestSourcePane::fontAndColour()
     const QString longName(600, QLatin1Char('f'));
     pane.SetPaneFont(longName, 12);
     QCOMPARE(pane.PaneFontFace(), longName);
+}
+
+static QStringList g_events;
+
+static void recordEvent(QAccessibleEvent *event)
+{
+    switch (event->type()) {
+    case QAccessible::TextInserted: {
+        const auto *e = static_cast<QAccessibleTextInsertEvent *>(event);
+        g_events << QStringLiteral("+%1:%2").arg(e->changePosition()).arg(e->textInserted());
+        break;
+    }
+    case QAccessible::TextRemoved: {
+        const auto *e = static_cast<QAccessibleTextRemoveEvent *>(event);
+        g_events << QStringLiteral("-%1:%2").arg(e->changePosition()).arg(e->textRemoved());
+        break;
+    }
+    case QAccessible::TextCaretMoved:
+        g_events << QStringLiteral("^%1").arg(static_cast<QAccessibleTextCursorEvent *>(event)->cursorPosition());
+        break;
+    case QAccessible::TextSelectionChanged: {
+        const auto *e = static_cast<QAccessibleTextSelectionEvent *>(event);
+        g_events << QStringLiteral("[%1,%2]").arg(e->selectionStart()).arg(e->selectionEnd());
+        break;
+    }
+    default: break;
+    }
+}
+
+// Keys: \b Backspace, \n Enter, \x01 Shift+Left, \x02 a screen reader replaces
+// the first character with "ab"; anything else is typed.
+void TestSourcePane::accessibleOffsets_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<int>("caretAfter");
+    const QString crlf = QStringLiteral("ab\r\ncd\r\nef");
+    QTest::newRow("crlf, typed near the end") << crlf << 9 << "X" << "+9:X ^10" << 10;
+    QTest::newRow("crlf, Enter splits a line") << crlf << 5 << "\n" << "+5:\n ^6" << 6;
+    QTest::newRow("Backspace joins at a lone cr") << QStringLiteral("x\ry\nz") << 2 << "\b" << "-1:\r ^1" << 1;
+    QTest::newRow("Enter after a lone cr, then Backspace")
+        << QStringLiteral("x\ry\nz") << 2 << "\n\b" << "+2:\n ^3 -1:\r\n ^1" << 1;
+    QTest::newRow("Backspace takes a surrogate pair") << QStringLiteral(u"a😀b😀c") << 6 << "\b" << "-4:😀 ^4" << 4;
+    QTest::newRow("a pair selected, then typed over") << QStringLiteral(u"ab😀") << 4 << "\x01Z"
+                                                        << "[2,4] ^2 -2:😀 +2:Z [3,3] ^3" << 3;
+    // Two bytes for two: the caret keeps its place in the buffer, not its offset.
+    QTest::newRow("replaced before the caret") << QStringLiteral(u"é😀x") << 3 << "\x02" << "-0:é +0:ab ^4" << 4;
+    QTest::newRow("crlf and pairs, typed near the end")
+        << QStringLiteral(u"日本\r\n😀語\r\n") << 7 << QStringLiteral(u"字\n") << "+7:字 ^8 +8:\n ^9" << 9;
+}
+
+void TestSourcePane::accessibleOffsets()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, keys);
+    QFETCH(QString, events);
+    QFETCH(int, caretAfter);
+    SourcePane pane;
+    pane.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pane));
+    pane.SetText(text);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&pane);
+    QVERIFY(iface && iface->textInterface() && iface->editableTextInterface());
+    QAccessibleTextInterface *ti = iface->textInterface();
+    QCOMPARE(ti->characterCount(), text.size());
+    ti->setCursorPosition(caret);
+    QCOMPARE(ti->cursorPosition(), caret);
+
+    // After every key, every offset agrees with the text the program reads.
+    const auto agrees = [&] {
+        const QString now = pane.Text();
+        QCOMPARE(ti->characterCount(), now.size());
+        QCOMPARE(ti->text(0, int(now.size())), now);
+        QList<int> starts{0};
+        for (int i = 0; i < now.size(); ++i) {
+            if (now[i] == QLatin1Char('\n') || (now[i] == QLatin1Char('\r') && now.mid(i + 1, 1) != QLatin1String("\n")))
+                starts << i + 1;
+        }
+        for (int line = 0; line < starts.size(); ++line) {
+            int start = -1;
+            int end = -1;
+            const int next = line + 1 < starts.size() ? starts[line + 1] : int(now.size());
+            QCOMPARE(ti->textAtOffset(starts[line], QAccessible::LineBoundary, &start, &end),
+                     now.mid(starts[line], next - starts[line]));
+            QCOMPARE(QPair(start, end), QPair(starts[line], next));
+        }
+    };
+    g_events.clear();
+    SourcePaneAccessible::setListener(recordEvent);
+    const auto quiet = qScopeGuard([] { SourcePaneAccessible::setListener(nullptr); });
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('\b'))
+            QTest::keyClick(&pane, Qt::Key_Backspace);
+        else if (key == QLatin1Char('\n'))
+            QTest::keyClick(&pane, Qt::Key_Return);
+        else if (key == QChar(1))
+            QTest::keyClick(&pane, Qt::Key_Left, Qt::ShiftModifier);
+        else if (key == QChar(2))
+            iface->editableTextInterface()->replaceText(0, 1, QStringLiteral("ab"));
+        else
+            QTest::sendKeyEvent(QTest::Click, &pane, Qt::Key_unknown, QString(key), Qt::NoModifier);
+        agrees();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QCOMPARE(g_events.join(QLatin1Char(' ')), events);
+    QCOMPARE(ti->cursorPosition(), caretAfter);
 }
 
 int main(int argc, char *argv[])
