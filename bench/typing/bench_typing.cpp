@@ -5,9 +5,13 @@
 // running, else activated in-process, and both editors' interfaces are asked
 // for once, as a screen reader would.
 //
-// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N]
+// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N] [--only pane|bare] [--html]
+// (--only: time one editor, for a profiler; the other column stays empty.
+//  --html: both editors colour the text with the HTML lexer.)
 
 #include "platform/sourcepane.h"
+
+#include <Qsci/qscilexerhtml.h>
 
 #include <QAccessible>
 #include <QApplication>
@@ -22,18 +26,23 @@
 
 namespace {
 
-// Markup with some Japanese, `bytes` long in UTF-8, in lines or as one line
-// (minified pages serialise like that).
+// Table rows with some Japanese and numbered ids, `bytes` long in UTF-8, in
+// lines or as one line (minified pages serialise like that).
 QString source(qsizetype bytes, bool lines)
 {
-    const QString row = QStringLiteral("<tr><td class=\"c\">日本語のデータ</td><td>value &amp; more</td></tr>")
-        + (lines ? QStringLiteral("\n") : QString());
-    const qsizetype rowBytes = row.toUtf8().size();
     QString s;
     s.reserve(bytes);
-    for (qsizetype n = 0; n + rowBytes <= bytes; n += rowBytes)
+    for (qsizetype n = 0, id = 0;; ++id) {
+        const QString row = QStringLiteral("<tr id=\"r%1\"><td class=\"c%2\">日本語のデータ</td><td>value %3 &amp; more</td></tr>")
+                                .arg(id)
+                                .arg(id % 97)
+                                .arg(id * 7 % 1000)
+            + (lines ? QStringLiteral("\n") : QString());
+        n += row.toUtf8().size();
+        if (n > bytes)
+            return s;
         s += row;
-    return s;
+    }
 }
 
 struct Stats {
@@ -48,14 +57,15 @@ Stats stats(QList<double> v)
     return {v.at(n / 2), v.at(qMin(n - 1, (n * 95 + 99) / 100 - 1))};
 }
 
+// The repaint a key brings, done now (the platform would do it a few ms
+// later, out of the timing), and whatever else the key posted.
 void settle(QsciScintilla *e)
 {
     e->viewport()->repaint();
     QCoreApplication::processEvents();
 }
 
-// One key, and everything it causes before the next key could come: the
-// repaint and whatever it posted.
+// One key, and everything it causes before the next key could come.
 double timeKey(QsciScintilla *e, Qt::Key key)
 {
     QElapsedTimer t;
@@ -80,16 +90,21 @@ struct Editor {
 using Row = QList<std::pair<Stats, Stats>>; // pane, bare for each key kind
 const char *const kKeys[] = {"type", "Enter", "Backspace", "arrows"};
 
-Row measure(const std::array<Editor, 2> &editors, qsizetype bytePos, int reps)
+Row measure(const std::array<Editor, 2> &editors, qsizetype bytePos, int reps, const QString &only)
 {
     Row row(4);
     QList<QList<double>> samples[2];
     for (int i = 0; i < 2; ++i) {
+        samples[i].resize(4);
+        if (!only.isEmpty() && only != QLatin1String(editors[i].name)) {
+            for (QList<double> &s : samples[i])
+                s << 0;
+            continue;
+        }
         QsciScintilla *e = editors[i].widget.get();
         e->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(bytePos));
         settle(e);
         QList<QList<double>> &s = samples[i];
-        s.resize(4);
         for (int r = 0; r < reps; ++r)
             s[0] << timeKey(e, Qt::Key_X);
         for (int r = 0; r < reps; ++r)
@@ -122,14 +137,18 @@ int main(int argc, char *argv[])
     QList<int> sizes{1, 10, 50};
     int lineMb = 5;
     int reps = 15;
+    QString only;
+    const bool html = app.arguments().contains(QLatin1String("--html"));
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
+    for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--sizes"))
             sizes = intList(args[i + 1]);
         else if (args[i] == QLatin1String("--line"))
             lineMb = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--reps"))
             reps = qMax(3, args[i + 1].toInt());
+        else if (args[i] == QLatin1String("--only"))
+            only = args[i + 1];
     }
 
     // A platform bridge turns accessibility on once it has reached the bus.
@@ -169,6 +188,8 @@ int main(int argc, char *argv[])
         bare->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
                             utf8.constData());
         for (const Editor &e : editors) {
+            if (html)
+                e.widget->setLexer(new QsciLexerHTML(e.widget.get()));
             e.widget->resize(1000, 700);
             e.widget->show();
             if (!QTest::qWaitForWindowExposed(e.widget.get()))
@@ -186,7 +207,7 @@ int main(int argc, char *argv[])
         if (c.lines)
             places = {{"start", 0}, {"middle", middle}, {"end", utf8.size()}};
         for (const auto &[place, pos] : places) {
-            const Row row = measure(editors, pos, reps);
+            const Row row = measure(editors, pos, reps, only);
             for (int k = 0; k < 4; ++k) {
                 const auto &[pane, bareStats] = row[k];
                 std::printf("%-14s %-7s %-10s %9.2f %9.2f %9.2f %9.2f %9.1f\n", qPrintable(c.name), place, kKeys[k],
