@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #ifdef Q_OS_UNIX
@@ -53,12 +54,22 @@ Target targetKind(const QString &path)
 #endif
 }
 
-WriteResult writeInPlace(const QString &path, const QByteArray &bytes)
+bool isUtf8(QStringConverter::Encoding encoding)
+{
+#ifdef Q_OS_WIN
+    return encoding == QStringConverter::Utf8;
+#else
+    // Qt takes the system's encoding to be UTF-8 on every Unix.
+    return encoding == QStringConverter::Utf8 || encoding == QStringConverter::System;
+#endif
+}
+
+WriteResult writeInPlace(const QString &path, QByteArrayView bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return WriteResult::CannotCreate;
-    if (file.write(bytes) != bytes.size())
+    if (file.write(bytes.data(), bytes.size()) != bytes.size())
         return WriteResult::WriteFailed;
     file.close();
     return file.error() == QFileDevice::NoError ? WriteResult::Ok : WriteResult::WriteFailed;
@@ -66,7 +77,7 @@ WriteResult writeInPlace(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-WriteResult writeBytes(const QString &path, const QByteArray &bytes)
+WriteResult writeBytes(const QString &path, QByteArrayView bytes)
 {
     if (path.isEmpty())
         return WriteResult::CannotCreate;
@@ -85,7 +96,9 @@ WriteResult writeBytes(const QString &path, const QByteArray &bytes)
     // over the earlier file, cut short, with success reported.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return WriteResult::CannotCreate;
-    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+    // One write of the whole text: the device takes it in as few calls as it can.
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush()
+        || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         file.commit();
         return WriteResult::WriteFailed;
@@ -99,6 +112,16 @@ WriteResult save(const QString &path, const QString &text, QStringConverter::Enc
     if (!bytes)
         return WriteResult::Unencodable;
     return writeBytes(path, *bytes);
+}
+
+WriteResult saveUtf8(const QString &path, QByteArrayView utf8, QStringConverter::Encoding encoding)
+{
+    if (isUtf8(encoding) && utf8.isValidUtf8())
+        return writeBytes(path, utf8);
+    // Keep a leading U+FEFF: it is text here, not a marker to drop.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    return save(path, decoder.decode(utf8), encoding);
 }
 
 } // namespace sourcefile

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringConverter>
 
@@ -26,10 +27,16 @@ std::optional<QByteArray> encode(const QString &text, QStringConverter::Encoding
 // device (such as /dev/null) is written in place: renaming over it would replace
 // the device node. Other kinds of targets (folder, pipe, socket, block device)
 // are refused.
-WriteResult writeBytes(const QString &path, const QByteArray &bytes);
+WriteResult writeBytes(const QString &path, QByteArrayView bytes);
 
 // encode() then writeBytes().
 WriteResult save(const QString &path, const QString &text,
                  QStringConverter::Encoding encoding = QStringConverter::System);
+
+// The same for text held as UTF-8 (as the source pane holds it). When the
+// encoding is UTF-8 the bytes are written as they are, once checked; bytes
+// that are not UTF-8 are read as the pane reads them (U+FFFD for each fault).
+WriteResult saveUtf8(const QString &path, QByteArrayView utf8,
+                     QStringConverter::Encoding encoding = QStringConverter::System);
 
 } // namespace sourcefile

@@ -35,6 +35,7 @@ static QByteArray contents(const QString &path)
 void TestEditCore::save_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("utf8"); // when set, saved as the pane holds it, as UTF-8
     QTest::addColumn<int>("encoding");
     QTest::addColumn<int>("result");
     QTest::addColumn<QByteArray>("bytes"); // in the file afterwards
@@ -42,20 +43,32 @@ void TestEditCore::save_data()
     const int ok = int(WriteResult::Ok), failed = int(WriteResult::WriteFailed);
     const int unencodable = int(WriteResult::Unencodable);
     const QByteArray earlier("earlier");
-    QTest::newRow("latin-1 held") << "caf\u00e9" << latin1 << ok << QByteArray("caf\xe9");
-    QTest::newRow("a real question mark is no error") << "a?b" << latin1 << ok << QByteArray("a?b");
+    const QByteArray none;
+    QTest::newRow("latin-1 held") << "caf\u00e9" << none << latin1 << ok << QByteArray("caf\xe9");
+    QTest::newRow("a real question mark is no error") << "a?b" << none << latin1 << ok << QByteArray("a?b");
     // Never a silent "?" in place of what the encoding cannot hold.
-    QTest::newRow("latin-1 cannot hold japanese") << "a日b" << latin1 << unencodable << earlier;
-    QTest::newRow("trailing lone surrogate") << "ab" + QString(QChar(0xD800)) << utf8 << unencodable << earlier;
+    QTest::newRow("latin-1 cannot hold japanese") << "a日b" << none << latin1 << unencodable << earlier;
+    QTest::newRow("trailing lone surrogate") << "ab" + QString(QChar(0xD800)) << none << utf8 << unencodable << earlier;
     // A file-size limit stands in for a full disk, below and above the size a
     // write buffer would hold back until the commit.
-    QTest::newRow("disk full, 8 KiB") << QString(8 * 1024, 'x') << latin1 << failed << earlier;
-    QTest::newRow("disk full, 64 KiB") << QString(64 * 1024, 'x') << latin1 << failed << earlier;
+    QTest::newRow("disk full, 8 KiB") << QString(8 * 1024, 'x') << none << latin1 << failed << earlier;
+    QTest::newRow("disk full, 64 KiB") << QString(64 * 1024, 'x') << none << latin1 << failed << earlier;
+    // The pane's own bytes: written as they are when the file is UTF-8.
+    const QByteArray held("\xef\xbb\xbf<p>\0\xe6\x97\xa5\r\n", 14);
+    QTest::newRow("pane bytes, utf-8") << QString() << held << utf8 << ok << held;
+    QTest::newRow("pane bytes, not utf-8") << QString() << QByteArray("\xef\xbb\xbf\xed\xa0\x80z") << utf8 << ok
+                                           << QByteArray("\xef\xbb\xbf\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbdz");
+    QTest::newRow("pane bytes, latin-1") << QString() << QByteArray("caf\xc3\xa9") << latin1 << ok
+                                         << QByteArray("caf\xe9");
+    QTest::newRow("pane bytes, latin-1 cannot hold them") << QString() << QByteArray("\xe6\x97\xa5") << latin1
+                                                          << unencodable << earlier;
+    QTest::newRow("pane bytes, disk full") << QString() << QByteArray(64 * 1024, 'x') << utf8 << failed << earlier;
 }
 
 void TestEditCore::save()
 {
     QFETCH(QString, text);
+    QFETCH(QByteArray, utf8);
     QFETCH(int, encoding);
     QFETCH(int, result);
     QFETCH(QByteArray, bytes);
@@ -66,7 +79,8 @@ void TestEditCore::save()
     {
         const DiskLimit full;
         QVERIFY(full.ok());
-        got = sourcefile::save(file, text, QStringConverter::Encoding(encoding));
+        const auto as = QStringConverter::Encoding(encoding);
+        got = utf8.isNull() ? sourcefile::save(file, text, as) : sourcefile::saveUtf8(file, utf8, as);
     }
 
     QCOMPARE(int(got), result);
