@@ -37,7 +37,7 @@ void MarkloomForm::ID_Save_Click()
     m_FileSystem = m_FilePath;
     // A file that cannot be created or written gets the same message; the
     // flag and the caption stay as they were.
-    if (sourcefile::save(m_FilePath, HTMLSorceText->Text()) != sourcefile::WriteResult::Ok) {
+    if (sourcefile::saveUtf8(m_FilePath, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
         prompts().message(this, kWriteFailed);
         return;
     }
@@ -53,7 +53,7 @@ void MarkloomForm::ID_SaveAs_Click()
     // The new path is kept even when the write below fails.
     m_FilePath = choice->path;
     m_FileSystem = m_FilePath;
-    if (sourcefile::save(m_FilePath, HTMLSorceText->Text()) != sourcefile::WriteResult::Ok) {
+    if (sourcefile::saveUtf8(m_FilePath, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
         prompts().message(this, kWriteFailed);
         return;
     }
