@@ -12,6 +12,7 @@
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
 #include "platform/webbrowser.h"
+#include "platform/windowplacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,7 +50,7 @@ const ToolbarButton kToolbarButtons[] = {
     {"Sch_Button", "検索", "Find_Key"},
     {"Stop_Button1", "中止", "Stop_Key"},
     {"home_Button", "ホーム", "Home_Key"},
-    {"IE_Button", "インターネットエクスプローラの起動", "IE_Key"},
+    {"IE_Button", "既定のブラウザで開く", "IE_Key"},
 };
 constexpr int kStopIndex = 8;
 
@@ -62,17 +63,17 @@ double logicalDpi(const QWidget *w)
 } // namespace
 
 MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
-    : QMainWindow(parent),
-      m_commandLine(commandLine),
-      m_prompts(std::make_unique<QtPrompts>()),
-      m_shell(std::make_unique<DesktopShell>())
+    : QMainWindow(parent), m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MarkloomForm"));
     setWindowIcon(icons::windowIcon());
+    setWindowTitle(m_document.caption());
     createControls();
     createActions();
     createMenus();
     createToolbar();
+    connect(&m_document, &DocumentModel::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&m_settings, &SettingsModel::changed, this, &MarkloomForm::applySettings);
 
     const double dpi = logicalDpi(this);
     // Designed client area 12240 x 12000 twips, below the menu bar.
@@ -85,15 +86,8 @@ MarkloomForm::~MarkloomForm()
     // report while going may reach a handler here.
     WebBrowser1->disconnect(this);
     HTMLSorceText->disconnect(this);
+    m_document.disconnect(this);
     deleteOtherWindows();
-}
-
-void MarkloomForm::bringForward(QWidget *window)
-{
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
 }
 
 void MarkloomForm::deleteOtherWindows()
@@ -142,7 +136,9 @@ void MarkloomForm::createControls()
     connect(WebBrowser1, &WebBrowser::documentComplete, this, &MarkloomForm::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &WebBrowser::loadEndedWithoutDocument, this,
             &MarkloomForm::WebBrowser1_LoadEndedWithoutDocument);
-    connect(HTMLSorceText, &SourcePane::Change, this, &MarkloomForm::HTMLSorceText_Change);
+    // The pane knows whether it differs from what was loaded or saved, undo
+    // included; the document follows it.
+    connect(HTMLSorceText, &SourcePane::modificationChanged, &m_document, &DocumentModel::setModified);
 }
 
 void MarkloomForm::createActions()
@@ -164,14 +160,14 @@ void MarkloomForm::createActions()
         {"ID_Del", "削除", &MarkloomForm::ID_Del_Click},
         {"ID_AllSel", "すべて選択", &MarkloomForm::ID_AllSel_Click},
         {"ID_Sch", "検索", &MarkloomForm::ID_Sch_Click},
-        {"ID_IEVIEW", "Internet Explorerの起動", &MarkloomForm::ID_IEVIEW_Click},
+        {"ID_IEVIEW", "既定のブラウザで開く", &MarkloomForm::ID_IEVIEW_Click},
         {"ID_AnaScpt", "スクリプト抽出解析", &MarkloomForm::ID_AnaScpt_Click},
         {"ID_Anasor", "データ抽出解析", &MarkloomForm::ID_Anasor_Click},
         {"ID_SETBR", "ブラウザの設定", &MarkloomForm::ID_SETBR_Click},
-        {"IE_Option", "Internet Explorerのオプション", &MarkloomForm::IE_Option_Click},
+        {"IE_Option", "ブラウザのオプション", &MarkloomForm::IE_Option_Click},
         {"ID_fvView", "お気に入りの表示", &MarkloomForm::ID_fvView_Click},
-        {"ID_fvAdd", "Internet Explorerのお気に入りに追加", &MarkloomForm::ID_fvAdd_Click},
-        {"ID_fvArrange", "Internet Explorerのお気に入りの整理", &MarkloomForm::ID_fvArrange_Click},
+        {"ID_fvAdd", "お気に入りに追加", &MarkloomForm::ID_fvAdd_Click},
+        {"ID_fvArrange", "お気に入りの整理", &MarkloomForm::ID_fvArrange_Click},
         {"ID_About", "Markloomについて", &MarkloomForm::ID_About_Click},
     };
     for (const Item &item : items) {
@@ -233,63 +229,35 @@ QAction *MarkloomForm::action(const QString &name) const
     return findChild<QAction *>(name, Qt::FindDirectChildrenOnly);
 }
 
-void MarkloomForm::setPrompts(std::unique_ptr<Prompts> prompts) { m_prompts = std::move(prompts); }
-
-void MarkloomForm::setShell(std::unique_ptr<Shell> shell) { m_shell = std::move(shell); }
-
 void MarkloomForm::Form_Load()
 {
     SetCommandsEnabled(false);
+    // Missing values get their defaults, written back at once; the pane takes
+    // font and colour as they arrive.
+    m_settings.load();
 
-    QString *fields[] = {&m_bUserHome, &m_UserHome, &m_CurrentFont, &m_CurrentFontSize, &m_BackColor};
-    const QList<settings::Value> &values = settings::values();
-    for (int i = 0; i < values.size(); ++i)
-        *fields[i] = GetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name));
-    for (int i = 0; i < values.size(); ++i) {
-        if (fields[i]->isEmpty()) {
-            *fields[i] = values[i].fallback;
-            SetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name), *fields[i]);
-        }
-    }
-
-    AppName = caption::kAppName;
-    m_bHasFile = false;
-    m_bModfied = false;
-    m_bIgnoreChange = true;
-    RefreshCaption();
-
+    // The first page is the user's choice too: command line or home.
+    m_document.navigationStarted();
+    const settings::Values &v = m_settings.values();
     if (!m_commandLine.isEmpty()) {
         AddressBarCombo->setEditText(m_commandLine);
         WebBrowser1->Navigate2(m_commandLine);
-    } else if (m_bUserHome != QLatin1String("0")) {
-        WebBrowser1->Navigate2(m_UserHome);
+    } else if (v.m_bUserHome != QLatin1String("0")) {
+        WebBrowser1->Navigate2(v.m_UserHome);
     } else {
         WebBrowser1->GoHome();
     }
-
-    // A stored size or colour that is not a number falls back to the default.
-    applyPaneFont(m_CurrentFont, settings::parseFontSize(m_CurrentFontSize) ? m_CurrentFontSize
-                                                                            : settings::defaultFontSize());
-    applyPaneBackColor(settings::parseBgr(m_BackColor) ? m_BackColor : settings::defaultBackColor());
 }
 
-void MarkloomForm::applyPaneFont(const QString &face, const QString &size)
+void MarkloomForm::applySettings(const settings::Values &values)
 {
-    const std::optional<double> points = settings::parseFontSize(size);
-    HTMLSorceText->SetPaneFont(face, points ? *points : HTMLSorceText->PaneFontSize());
-}
-
-void MarkloomForm::applyPaneBackColor(const QString &backColor)
-{
-    const std::optional<quint32> bgr = settings::parseBgr(backColor);
-    if (!bgr)
-        return;
-    HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(*bgr)));
-}
-
-void MarkloomForm::RefreshCaption()
-{
-    setWindowTitle(caption::compose(m_DocName, m_bModfied, m_bHasFile, m_FileTitle));
+    // A size or colour that is not a number shows as the default; the stored
+    // text stays as it is.
+    const double points = settings::parseFontSize(values.m_CurrentFontSize)
+                              .value_or(*settings::parseFontSize(settings::defaultFontSize()));
+    HTMLSorceText->SetPaneFont(values.m_CurrentFont, points);
+    const quint32 bgr = settings::parseBgr(values.m_BackColor).value_or(*settings::parseBgr(settings::defaultBackColor()));
+    HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(bgr)));
 }
 
 void MarkloomForm::SetCommandsEnabled(bool enabled)
@@ -315,6 +283,7 @@ void MarkloomForm::MainFormToolbar_ButtonClick(int index)
     case 7: ID_Sch_Click(); break;
     case 8:
         WebBrowser1->Stop();
+        m_document.navigationEnded();
         SetCommandsEnabled(true);
         break;
     case 9: GoHomePage(); break;
@@ -326,16 +295,18 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
 {
     if (!document.hasRoot) {
         // Nothing to show: pane, address bar and caption stay as they are.
+        if (document.isTop)
+            m_document.navigationEnded();
         SetCommandsEnabled(true);
         return;
     }
-    m_Document = DomDocument{document.url.toString(), document.nameProp};
-    m_DocElement = DomElement{m_Document};
+    // A page that came by itself (a redirect, refresh or script navigation)
+    // never replaces unsaved edits.
+    if (!m_document.acceptsDocument())
+        return;
     HTMLSorceText->SetText(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
-    m_OwnerDocument = m_DocElement.Document;
-    m_DocName = m_OwnerDocument.nameProp;
-    setWindowTitle(caption::pageLoaded(m_DocName));
+    m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop);
     SetCommandsEnabled(true);
 }
 
@@ -343,37 +314,72 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
 {
     // Nothing came to show: keep pane, address bar and caption, switch the
     // commands on, and say why instead of leaving an unexplained empty pane.
+    m_document.navigationEnded();
     SetCommandsEnabled(true);
     switch (why) {
     case LoadEnd::Unloadable:
-        prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
         break;
     case LoadEnd::Failed:
-        prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
         break;
     case LoadEnd::NoDocument:
-        prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
         break;
     }
 }
 
-void MarkloomForm::HTMLSorceText_Change()
+bool MarkloomForm::confirmDiscard()
 {
-    if (!m_bModfied && !m_bIgnoreChange) {
-        m_bModfied = true;
-        RefreshCaption();
-    }
-    m_bIgnoreChange = false;
+    return m_document.confirmDiscard([this] { return m_services.prompts().askSaveChanges(this); },
+                                     [this] { return save(); });
+}
+
+void MarkloomForm::beginNavigation()
+{
+    SetCommandsEnabled(false);
+    // What the pane holds now was saved or given up: it is the clean state.
+    HTMLSorceText->setModified(false);
+    m_document.navigationStarted();
+}
+
+void MarkloomForm::navigateTo(const QString &address)
+{
+    beginNavigation();
+    WebBrowser1->Navigate2(address);
 }
 
 void MarkloomForm::GoHomePage()
 {
-    SetCommandsEnabled(false);
+    if (!confirmDiscard())
+        return;
+    beginNavigation();
     HTMLSorceText->SetText(QString());
-    if (m_bUserHome != QLatin1String("0"))
-        WebBrowser1->Navigate2(m_UserHome);
+    const settings::Values &v = m_settings.values();
+    if (v.m_bUserHome != QLatin1String("0"))
+        WebBrowser1->Navigate2(v.m_UserHome);
     else
         WebBrowser1->GoHome();
+}
+
+void MarkloomForm::openFavorite(const QString &url)
+{
+    if (url.trimmed().isEmpty()) {
+        m_services.prompts().message(this, QStringLiteral("このお気に入りにはアドレスがありません。"));
+        return;
+    }
+    if (!confirmDiscard())
+        return;
+    AddressBarCombo->setEditText(url);
+    navigateTo(url);
+}
+
+void MarkloomForm::applyResults(const QString &text)
+{
+    // One step the user can undo; the document is edited even when the text
+    // came out the same.
+    HTMLSorceText->ReplaceText(text);
+    m_document.setModified(true);
 }
 
 void MarkloomForm::ComboItemDataSearchHelper(QWidget *objList, qint32 lngItemData)
@@ -425,8 +431,9 @@ void MarkloomForm::AddressBarCombo_KeyDown(int keyCode)
     if (AddressBarCombo->count() != 0)
         ComboItemDataSearchHelper(AddressBarCombo, AddressBarCombo->count());
     if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter) {
-        SetCommandsEnabled(false);
-        WebBrowser1->Navigate2(text);
+        if (!confirmDiscard())
+            return;
+        navigateTo(text);
         HTMLSorceText->SetText(QString());
         {
             // Adding the first entry must not replace what is in the text part.
@@ -461,6 +468,10 @@ void MarkloomForm::resizeEvent(QResizeEvent *event)
 
 void MarkloomForm::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloaded && !confirmDiscard()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -470,18 +481,7 @@ void MarkloomForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    const QString fields[] = {m_bUserHome, m_UserHome, m_CurrentFont, m_CurrentFontSize, m_BackColor};
-    const QList<settings::Value> &values = settings::values();
-    for (int i = 0; i < values.size(); ++i)
-        SetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name), fields[i]);
-
-    m_IEApp.clear();
-    m_ShellUI.clear();
-    m_FileSystem.clear();
-    m_Document = {};
-    m_DocElement = {};
-    m_OwnerDocument = {};
-
+    m_settings.save();
     // Every other window goes at once, without its own closing handler.
     deleteOtherWindows();
     QCoreApplication::quit();

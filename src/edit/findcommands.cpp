@@ -9,6 +9,7 @@ FindAndReplaceDialog *MarkloomForm::findDialog() const
 
 void MarkloomForm::ID_Sch_Click()
 {
-    singleWindow<FindAndReplaceDialog>(m_findDialog, [this] { return new FindAndReplaceDialog(*this); })
+    singleWindow<FindAndReplaceDialog>(m_findDialog,
+                                       [this] { return new FindAndReplaceDialog(*HTMLSorceText, m_services); })
         ->showWith(HTMLSorceText->SelText());
 }

@@ -1,15 +1,12 @@
 #include "favorites/favform.h"
 
 #include "app/icons.h"
-#include "app/markloomform.h"
 #include "favorites/favtreeresize.h"
 #include "favorites/shortcutreader.h"
 #include "platform/picturetoolbar.h"
 #include "platform/twips.h"
-#include "platform/webbrowser.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QToolBar>
@@ -40,7 +37,7 @@ QString fullPath(const QTreeWidgetItem *node)
 
 } // namespace
 
-FavForm::FavForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
+FavForm::FavForm() : QWidget(nullptr)
 {
     setObjectName(QStringLiteral("FavForm"));
     setWindowTitle(QStringLiteral("お気に入り"));
@@ -142,18 +139,14 @@ QString FavForm::GetUrldata(const QString &path) const
 
 void FavForm::FavTree_NodeClick(QTreeWidgetItem *node)
 {
-    if (!node || !m_main)
+    if (!node)
         return;
     // The node carries its record; a folder node has none. (Comparing paths
     // would mix up names that hold a "\" themselves.)
     const int record = node->data(0, ItemRole).toInt();
     if (record < 0 || record >= m_FavItems.size())
         return;
-    const QString url = m_FavItems.at(record).Url;
-    m_main->AddressBarCombo->setEditText(url);
-    // A shortcut without address has nothing to load.
-    if (!url.trimmed().isEmpty())
-        m_main->WebBrowser1->Navigate2(url);
+    Q_EMIT favoriteChosen(m_FavItems.at(record).Url);
 }
 
 void FavForm::applyResizeRule()

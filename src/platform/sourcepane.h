@@ -14,9 +14,11 @@ public:
 
     // The whole content.
     QString Text() const;
-    // Replaces everything, without undo history; raises Change exactly once,
-    // before returning.
+    // Replaces everything, without undo history, as the unmodified state;
+    // raises Change exactly once, before returning.
     void SetText(const QString &text);
+    // Replaces everything as one edit the user can undo.
+    void ReplaceText(const QString &text);
     qsizetype TextLength() const;
 
     // 0-based start of the selection (or the caret) and its length.
