@@ -25,7 +25,9 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 
 [ "$("$prefix/bin/markloom" --version)" = "markloom $version" ] || fail "--version is not $version"
 warnings=$(groff -man -ww -z "$man" 2>&1) && [ -z "$warnings" ] || fail "man page: $warnings"
+# Every option --help lists has an entry (a .TP tag) under OPTIONS.
+tags=$(awk '/^\.SH /{s = $2 == "OPTIONS"} s && tp {print} {tp = s && /^\.TP/}' "$man")
 for opt in $("$prefix/bin/markloom" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-  grep -qF -- "${opt//-/\\-}" "$man" || fail "man page does not describe $opt"
+  grep -qE -- "${opt//-/\\\\-}([^a-z-]|$)" <<<"$tags" || fail "man page: no entry for $opt"
 done
 echo "install tree complete"
