@@ -8,7 +8,9 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+# Naming the (default) component keeps the build's own install_manifest.txt,
+# the list a user uninstalls by, untouched.
+"$cmake" --install "$build" --prefix "$prefix" --component Unspecified >/dev/null
 desktop=$prefix/share/applications/$id.desktop
 man=$prefix/share/man/man1/markloom.1
 for f in bin/markloom "${desktop#"$prefix"/}" "share/metainfo/$id.metainfo.xml" \
