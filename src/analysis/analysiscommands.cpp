@@ -2,6 +2,7 @@
 
 #include "analysis/analizerform.h"
 #include "platform/sourcepane.h"
+#include "platform/windowplacement.h"
 
 AnalizerForm *MarkloomForm::analizerForm() const
 {
@@ -18,6 +19,7 @@ void MarkloomForm::runAnalysis(bool scripts)
     AnalizerForm *form = singleWindow<AnalizerForm>(m_analizerForm, [this] {
         auto *f = new AnalizerForm(m_services);
         connect(f, &AnalizerForm::applied, this, &MarkloomForm::applyResults);
+        placeBeside(f, this);
         return f;
     });
     form->analyse(HTMLSorceText->Text(), scripts ? AnalizerForm::Scripts : AnalizerForm::Data);

@@ -6,6 +6,7 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "platform/combokeydown.h"
+#include "platform/dropopener.h"
 #include "platform/picturetoolbar.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
@@ -21,17 +22,22 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <Qsci/qscicommandset.h>
 
 namespace {
 
 // Commands that need a page, in the order they are switched.
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
-    "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView",
+    "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView", "ID_SchNext",
 };
 
 struct ToolbarButton {
@@ -75,9 +81,16 @@ MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
     connect(&m_document, &DocumentModel::captionChanged, this, &QWidget::setWindowTitle);
     connect(&m_settings, &SettingsModel::changed, this, &MarkloomForm::applySettings);
 
+    releasePaneKeys();
+
     const double dpi = logicalDpi(this);
-    // Designed client area 12240 x 12000 twips, below the menu bar.
-    resize(twips::toPixels(12240, dpi), twips::toPixels(12000, dpi) + menuBar()->sizeHint().height());
+    // Designed client area 12240 x 12000 twips, below the menu bar; never
+    // more than the screen has room for, frame and title bar included.
+    QSize designed(twips::toPixels(12240, dpi),
+                   twips::toPixels(12000, dpi) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    if (const QScreen *s = screen())
+        designed = designed.boundedTo(s->availableGeometry().size() - QSize(16, 48));
+    resize(designed);
 }
 
 MarkloomForm::~MarkloomForm()
@@ -139,47 +152,134 @@ void MarkloomForm::createControls()
     // The pane knows whether it differs from what was loaded or saved, undo
     // included; the document follows it.
     connect(HTMLSorceText, &SourcePane::modificationChanged, &m_document, &DocumentModel::setModified);
+
+    // Loading shows in the status bar and as a busy cursor over the pane.
+    m_loadingLabel = new QLabel(this);
+    m_loadingProgress = new QProgressBar(this);
+    m_loadingProgress->setRange(0, 100);
+    m_loadingProgress->setMaximumWidth(twips::toPixels(2400, dpi));
+    m_loadingProgress->setTextVisible(false);
+    m_loadingProgress->hide();
+    statusBar()->addWidget(m_loadingLabel, 1);
+    statusBar()->addPermanentWidget(m_loadingProgress);
+    statusBar()->setSizeGripEnabled(false);
+    connect(WebBrowser1, &QWebEngineView::loadStarted, this, [this] { showLoading(true); });
+    connect(WebBrowser1, &QWebEngineView::loadProgress, m_loadingProgress, &QProgressBar::setValue);
+    connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this] { showLoading(false); });
+
+    // A file or link dropped anywhere on the window opens as if typed.
+    auto *drops = new DropOpener(this);
+    for (QWidget *w : std::initializer_list<QWidget *>{this, AddressBarCombo->lineEdit(), HTMLSorceText->viewport()})
+        drops->watch(w);
+    connect(drops, &DropOpener::dropped, this, [this](const QUrl &url) {
+        const QString address = url.isLocalFile() ? url.toString() : url.toString(QUrl::FullyEncoded);
+        AddressBarCombo->setEditText(address);
+        openAddress(address);
+    });
+
+    // The pane's menu, in the program's language, from the edit commands.
+    HTMLSorceText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(HTMLSorceText, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch"}) {
+            if (*name == '-')
+                menu->addSeparator();
+            else
+                menu->addAction(action(QString::fromLatin1(name)));
+        }
+        menu->popup(HTMLSorceText->mapToGlobal(at));
+    });
+}
+
+void MarkloomForm::releasePaneKeys()
+{
+    // The window's commands come before the pane's built-in keys, and keys
+    // nobody expects in a source viewer (Ctrl+L cuts a line, Ctrl+D
+    // duplicates one) do nothing.
+    QList<QKeySequence> taken = {QKeySequence(Qt::CTRL | Qt::Key_D), QKeySequence(Qt::CTRL | Qt::Key_T),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)};
+    for (const QAction *a : actions())
+        taken += a->shortcuts();
+    for (QsciCommand *command : HTMLSorceText->standardCommands()->commands()) {
+        for (const QKeySequence &key : std::as_const(taken)) {
+            if (key.count() != 1)
+                continue;
+            const int k = key[0].toCombined();
+            if (command->key() == k)
+                command->setKey(0);
+            if (command->alternateKey() == k)
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+void MarkloomForm::showLoading(bool loading)
+{
+    m_loadingLabel->setText(loading ? QStringLiteral("%1 を読み込んでいます…")
+                                          .arg(WebBrowser1->page()->requestedUrl().toDisplayString().left(200))
+                                    : QString());
+    m_loadingProgress->setValue(0);
+    m_loadingProgress->setVisible(loading);
+    action(QStringLiteral("ID_Stop"))->setEnabled(loading);
+    HTMLSorceText->SendScintilla(QsciScintillaBase::SCI_SETCURSOR, loading ? QsciScintillaBase::SC_CURSORWAIT : QsciScintillaBase::SC_CURSORNORMAL);
 }
 
 void MarkloomForm::createActions()
 {
+    using K = QKeySequence;
     struct Item {
         const char *name;
         const char *caption;
         void (MarkloomForm::*handler)();
+        QList<K> keys;                    // shortcuts of the command
+        K::StandardKey shown = K::UnknownKey; // only shown: the focused control's own key
     };
     const Item items[] = {
-        {"ID_New", "新規作成", &MarkloomForm::ID_New_Click},
-        {"ID_Save", "保存", &MarkloomForm::ID_Save_Click},
-        {"ID_SaveAs", "名前を付けて保存", &MarkloomForm::ID_SaveAs_Click},
-        {"ID_Close", "閉じる", &MarkloomForm::ID_Close_Click},
-        {"ID_Undo", "元に戻す", &MarkloomForm::ID_Undo_Click},
-        {"ID_Pst", "貼り付け", &MarkloomForm::ID_Pst_Click},
-        {"ID_Cut", "切り取り", &MarkloomForm::ID_Cut_Click},
-        {"ID_Copy", "コピー", &MarkloomForm::ID_Copy_Click},
-        {"ID_Del", "削除", &MarkloomForm::ID_Del_Click},
-        {"ID_AllSel", "すべて選択", &MarkloomForm::ID_AllSel_Click},
-        {"ID_Sch", "検索", &MarkloomForm::ID_Sch_Click},
-        {"ID_IEVIEW", "既定のブラウザで開く", &MarkloomForm::ID_IEVIEW_Click},
-        {"ID_AnaScpt", "スクリプト抽出解析", &MarkloomForm::ID_AnaScpt_Click},
-        {"ID_Anasor", "データ抽出解析", &MarkloomForm::ID_Anasor_Click},
-        {"ID_SETBR", "ブラウザの設定", &MarkloomForm::ID_SETBR_Click},
-        {"IE_Option", "ブラウザのオプション", &MarkloomForm::IE_Option_Click},
-        {"ID_fvView", "お気に入りの表示", &MarkloomForm::ID_fvView_Click},
-        {"ID_fvAdd", "お気に入りに追加", &MarkloomForm::ID_fvAdd_Click},
-        {"ID_fvArrange", "お気に入りの整理", &MarkloomForm::ID_fvArrange_Click},
-        {"ID_About", "Markloomについて", &MarkloomForm::ID_About_Click},
+        {"ID_New", "新規作成(&N)", &MarkloomForm::ID_New_Click, {K(Qt::CTRL | Qt::Key_N)}},
+        {"ID_Save", "保存(&S)", &MarkloomForm::ID_Save_Click, {K(Qt::CTRL | Qt::Key_S)}},
+        {"ID_SaveAs", "名前を付けて保存(&A)", &MarkloomForm::ID_SaveAs_Click, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+        {"ID_Close", "閉じる(&C)", &MarkloomForm::ID_Close_Click, {K(Qt::CTRL | Qt::Key_W)}},
+        {"ID_Undo", "元に戻す(&U)", &MarkloomForm::ID_Undo_Click, {}, K::Undo},
+        {"ID_Pst", "貼り付け(&P)", &MarkloomForm::ID_Pst_Click, {}, K::Paste},
+        {"ID_Cut", "切り取り(&T)", &MarkloomForm::ID_Cut_Click, {}, K::Cut},
+        {"ID_Copy", "コピー(&C)", &MarkloomForm::ID_Copy_Click, {}, K::Copy},
+        {"ID_Del", "削除(&D)", &MarkloomForm::ID_Del_Click, {}, K::Delete},
+        {"ID_AllSel", "すべて選択(&A)", &MarkloomForm::ID_AllSel_Click, {}, K::SelectAll},
+        {"ID_Sch", "検索(&F)", &MarkloomForm::ID_Sch_Click, {K(Qt::CTRL | Qt::Key_F)}},
+        {"ID_SchNext", "次を検索(&N)", &MarkloomForm::ID_SchNext_Click, {K(Qt::Key_F3)}},
+        {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
+        {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
+        {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
+        {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
+        {"IE_Option", "ブラウザのオプション(&O)", &MarkloomForm::IE_Option_Click, {}},
+        {"ID_fvView", "お気に入りの表示(&V)", &MarkloomForm::ID_fvView_Click, {}},
+        {"ID_fvAdd", "お気に入りに追加(&A)", &MarkloomForm::ID_fvAdd_Click, {}},
+        {"ID_fvArrange", "お気に入りの整理(&O)", &MarkloomForm::ID_fvArrange_Click, {}},
+        {"ID_About", "Markloomについて(&A)", &MarkloomForm::ID_About_Click, {}},
+        // Not in a menu: keys of the window.
+        {"ID_Stop", "中止", &MarkloomForm::ID_Stop_Click, {K(Qt::Key_Escape)}},
+        {"ID_AddressBar", "アドレスバー", &MarkloomForm::ID_AddressBar_Click,
+         {K(Qt::CTRL | Qt::Key_L), K(Qt::ALT | Qt::Key_D), K(Qt::Key_F6)}},
     };
     for (const Item &item : items) {
-        auto *a = new QAction(QString::fromUtf8(item.caption), this);
+        QString caption = QString::fromUtf8(item.caption);
+        // The edit keys belong to the control with the focus (pane or address
+        // bar): the menu only shows them, so one key press acts once.
+        if (item.shown != K::UnknownKey)
+            caption += QLatin1Char('\t') + K(item.shown).toString(K::NativeText);
+        auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(item.name));
-        // No shortcut and no access key: a synthesised keystroke must never
-        // trigger a menu item again.
-        a->setShortcutContext(Qt::WidgetShortcut);
+        a->setShortcuts(item.keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // keys work whether or not the item is in a menu
         connect(a, &QAction::triggered, this, item.handler);
     }
     // Created unavailable; choosing it would do nothing.
     action(QStringLiteral("IE_Option"))->setEnabled(false);
+    // Esc stops a page only while one loads; otherwise it belongs to others.
+    action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
 
 void MarkloomForm::createMenus()
@@ -190,13 +290,13 @@ void MarkloomForm::createMenus()
         QStringList items; // "-" is the separator ID_EdtBar
     };
     const Menu menus[] = {
-        {"ID_File", "ファイル", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
-        {"ID_Edit", "編集", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch"}},
-        {"ID_view", "表示", {"ID_IEVIEW"}},
-        {"ID_Ana", "解析", {"ID_AnaScpt", "ID_Anasor"}},
-        {"ID_SETTING", "設定", {"ID_SETBR", "IE_Option"}},
-        {"ID_fv", "お気に入り", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
-        {"ID_Help", "ヘルプ", {"ID_About"}},
+        {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
+        {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW"}},
+        {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
+        {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
+        {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
+        {"ID_Help", "ヘルプ(&H)", {"ID_About"}},
     };
     for (const Menu &m : menus) {
         QMenu *menu = menuBar()->addMenu(QString::fromUtf8(m.caption));
@@ -222,6 +322,8 @@ void MarkloomForm::createToolbar()
         connect(a, &QAction::triggered, this, [this, index] { MainFormToolbar_ButtonClick(index); });
         ++index;
     }
+    action(QStringLiteral("home_Button"))->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
+    addAction(action(QStringLiteral("home_Button")));
 }
 
 QAction *MarkloomForm::action(const QString &name) const
@@ -281,11 +383,7 @@ void MarkloomForm::MainFormToolbar_ButtonClick(int index)
     case 5: ID_Copy_Click(); break;
     case 6: ID_Del_Click(); break;
     case 7: ID_Sch_Click(); break;
-    case 8:
-        WebBrowser1->Stop();
-        m_document.navigationEnded();
-        SetCommandsEnabled(true);
-        break;
+    case 8: ID_Stop_Click(); break;
     case 9: GoHomePage(); break;
     default: ID_IEVIEW_Click(); break;
     }
@@ -430,19 +528,34 @@ void MarkloomForm::AddressBarCombo_KeyDown(int keyCode)
     const QString text = AddressBarCombo->currentText();
     if (AddressBarCombo->count() != 0)
         ComboItemDataSearchHelper(AddressBarCombo, AddressBarCombo->count());
-    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter) {
-        if (!confirmDiscard())
-            return;
-        navigateTo(text);
-        HTMLSorceText->SetText(QString());
-        {
-            // Adding the first entry must not replace what is in the text part.
-            const QSignalBlocker block(AddressBarCombo);
-            AddressBarCombo->addItem(text);
-            AddressBarCombo->setCurrentIndex(-1);
-            AddressBarCombo->setEditText(text);
-        }
-    }
+    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter)
+        openAddress(text);
+}
+
+void MarkloomForm::openAddress(const QString &text)
+{
+    if (!confirmDiscard())
+        return;
+    navigateTo(text);
+    HTMLSorceText->SetText(QString());
+    // Adding the first entry must not replace what is in the text part.
+    const QSignalBlocker block(AddressBarCombo);
+    AddressBarCombo->addItem(text);
+    AddressBarCombo->setCurrentIndex(-1);
+    AddressBarCombo->setEditText(text);
+}
+
+void MarkloomForm::ID_Stop_Click()
+{
+    WebBrowser1->Stop();
+    m_document.navigationEnded();
+    SetCommandsEnabled(true);
+}
+
+void MarkloomForm::ID_AddressBar_Click()
+{
+    AddressBarCombo->setFocus(Qt::ShortcutFocusReason);
+    AddressBarCombo->lineEdit()->selectAll();
 }
 
 void MarkloomForm::applyResizeRule()
@@ -455,7 +568,13 @@ void MarkloomForm::applyResizeRule()
         size.setWidth(twips::toPixels(*r.width, dpi));
     if (r.height)
         size.setHeight(twips::toPixels(*r.height, dpi));
+    // The pane never reaches under the status bar, and the address bar
+    // follows the width, with its designed margin on the right.
+    size.setHeight(qMin(size.height(), m_client->height() - HTMLSorceText->y()));
     HTMLSorceText->resize(size);
+    AddressBarCombo->resize(qMax(AddressBarCombo->minimumSizeHint().width(),
+                                 m_client->width() - twips::toPixels(12240 - 11895, dpi)),
+                            AddressBarCombo->height());
     // The toolbar is docked: it follows the width.
     MainFormToolbar->resize(m_client->width(), MainFormToolbar->height());
 }

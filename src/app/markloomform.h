@@ -10,6 +10,8 @@
 
 class QAction;
 class QComboBox;
+class QLabel;
+class QProgressBar;
 class QToolBar;
 class WebBrowser;
 class SourcePane;
@@ -95,6 +97,10 @@ private:
     // A navigation the user asked for begins: commands off, edits left behind.
     void beginNavigation();
     void navigateTo(const QString &address);
+    // Typed and entered (or dropped): asks about edits, loads, files it in the bar's list.
+    void openAddress(const QString &text);
+    void showLoading(bool loading);
+    void releasePaneKeys();
     void GoHomePage();
 
     // Browser and pane events.
@@ -114,6 +120,9 @@ private:
     void ID_Del_Click();
     void ID_AllSel_Click();
     void ID_Sch_Click();
+    void ID_SchNext_Click();
+    void ID_Stop_Click();
+    void ID_AddressBar_Click();
     void ID_New_Click();
     void ID_Save_Click();
     void ID_SaveAs_Click();
@@ -148,5 +157,7 @@ private:
     QPointer<QWidget> m_aboutDialog;
 
     QWidget *m_client = nullptr;
+    QLabel *m_loadingLabel = nullptr;
+    QProgressBar *m_loadingProgress = nullptr;
     bool m_unloaded = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/services.h"
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -23,6 +24,7 @@ FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services)
     setObjectName(QStringLiteral("FindAndReplaceDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("検索"));
+    useDialogFrame(this);
 
     const double dpi = pane.screen() ? pane.screen()->logicalDotsPerInchY() : 96.0;
     auto px = [dpi](int t) { return twips::toPixels(t, dpi); };

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QResizeEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -61,6 +62,8 @@ FavForm::FavForm() : QWidget(nullptr)
     FavTree->setUniformRowHeights(true);
     FavTree->setGeometry(0, twips::toPixels(480, d), twips::toPixels(5895, d), twips::toPixels(6735, d));
     connect(FavTree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { FavTree_NodeClick(item); });
+    // From the keyboard: Enter or Space opens the selected favourite.
+    FavTree->installEventFilter(this);
 
     resize(twips::toPixels(5850, d), twips::toPixels(7200, d));
 }
@@ -147,6 +150,18 @@ void FavForm::FavTree_NodeClick(QTreeWidgetItem *node)
     if (record < 0 || record >= m_FavItems.size())
         return;
     Q_EMIT favoriteChosen(m_FavItems.at(record).Url);
+}
+
+bool FavForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FavTree && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            FavTree_NodeClick(FavTree->currentItem());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FavForm::applyResizeRule()

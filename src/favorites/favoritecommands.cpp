@@ -18,6 +18,7 @@ void MarkloomForm::ID_fvView_Click()
         auto *form = new FavForm;
         connect(form, &FavForm::favoriteChosen, this, &MarkloomForm::openFavorite);
         form->Form_Load();
+        placeBeside(form, this);
         return form;
     }));
 }

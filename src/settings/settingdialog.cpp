@@ -5,6 +5,7 @@
 #include "app/settingsstore.h"
 #include "platform/services.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 #include "settings/settingchoices.h"
 
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ SettingDialog::SettingDialog(SettingsModel &settings, Services &services)
 {
     setObjectName(QStringLiteral("SettingDialog"));
     setWindowTitle(QStringLiteral(u"ブラウザの設定"));
+    useDialogFrame(this);
     createControls();
     Form_Load();
 }

@@ -10,7 +10,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QToolBar>
@@ -242,14 +245,23 @@ void TestMainForm::commandStateAtStartupEnterAndCompletion()
 
 void TestMainForm::stopSwitchesCommandsOn()
 {
-    // No page ever completes: only the stop button brings the commands back.
+    // No page ever completes: the status bar says what loads; stop (Esc)
+    // brings the commands back and leaves nothing in the bar.
     auto form = makeForm(TestPages::url("a/pending.html"));
     QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 1);
     QVERIFY(!enabled(*form, "ID_Save"));
-    form->action("Stop_Button1")->trigger();
+    auto *status = form->statusBar()->findChild<QLabel *>();
+    QTRY_VERIFY(status->text().contains(TestPages::url("a/pending.html")));
+    QVERIFY(form->statusBar()->findChild<QProgressBar *>()->isVisibleTo(form.get()));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form->HTMLSorceText, Qt::Key_Escape);
     for (const QString &name : kPageCommands + kPageButtons)
         QVERIFY2(enabled(*form, name), qPrintable(name));
     QCOMPARE(form->windowTitle(), QStringLiteral(" - Markloom"));
+    QTRY_VERIFY(status->text().isEmpty());
+    QVERIFY(!form->statusBar()->findChild<QProgressBar *>()->isVisibleTo(form.get()));
+    QVERIFY(!enabled(*form, "ID_Stop")); // idle: Esc is left to others
 }
 
 void TestMainForm::homeButtonEmptiesPaneAndUsesBuiltInHome()

@@ -5,12 +5,15 @@
 #include "edit/aboutdialog.h"
 #include "edit/findandreplacedialog.h"
 #include "platform/sourcepane.h"
+#include "settings/settingdialog.h"
 #include "platform/webbrowser.h"
 #include "support/scripted.h"
 #include "support/testpages.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +38,8 @@ private Q_SLOTS:
     void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
     void toolbarRunsEveryCommand();
+    void keys_data();
+    void keys();
 
 private:
     FindAndReplaceDialog *openFind()
@@ -247,6 +252,11 @@ void TestEditWindows::aboutStaysOneWindow()
     QVERIFY(!QApplication::activeModalWidget());
     QTest::mouseClick(about->OKButton, Qt::LeftButton);
     QTRY_VERIFY(about.isNull() && !m_form->aboutDialog());
+    m_form->action(QStringLiteral("ID_About"))->trigger();
+    about = m_form->aboutDialog();
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    QTest::keyClick(about->OKButton, Qt::Key_Escape);
+    QTRY_VERIFY(about.isNull());
 }
 
 // Each button runs its command through its own action; indexes out of range
@@ -307,6 +317,69 @@ void TestEditWindows::toolbarRunsEveryCommand()
     press("Stop_Button1");
     QVERIFY(m_form->action(QStringLiteral("Save_Button"))->isEnabled());
     QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+}
+
+void TestEditWindows::keys_data()
+{
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("effect");
+    const auto row = [](const char *key, const char *effect) {
+        QTest::addRow("%s: %s", key, effect) << QKeySequence(QString::fromLatin1(key)) << QString::fromLatin1(effect);
+    };
+    row("Ctrl+S", "save dialog");
+    row("Ctrl+Shift+S", "save dialog");
+    row("Ctrl+N", "new copy");
+    row("Ctrl+W", "closed");
+    row("Ctrl+F", "find");
+    row("F3", "find");
+    row("Ctrl+,", "settings");
+    row("Alt+Home", "home");
+    for (const char *key : {"Ctrl+L", "Alt+D", "F6"})
+        row(key, "address bar");
+    row("Ctrl+V", "pasted once");
+    row("Ctrl+D", "nothing");
+}
+
+// Pressed in the pane: each key runs its command; the pane's own line
+// commands no longer surprise; an edit key acts once, as the pane's own.
+void TestEditWindows::keys()
+{
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, effect);
+    m_pane->SetText(QStringLiteral("abc"));
+    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/"));
+    m_pane->setFocus();
+    QTRY_VERIFY(m_pane->hasFocus());
+    QTest::keySequence(m_pane, key);
+    const QString text = m_pane->Text();
+    if (effect == QLatin1String("save dialog"))
+        QCOMPARE(m_prompts->saveInitialNames.size(), 1);
+    else if (effect == QLatin1String("new copy"))
+        QCOMPARE(m_shell->starts.size(), 1);
+    else if (effect == QLatin1String("closed"))
+        QVERIFY(!m_form->isVisible());
+    else if (effect == QLatin1String("find"))
+        QVERIFY(m_form->findDialog() && m_form->findDialog()->isVisible());
+    else if (effect == QLatin1String("settings"))
+        QVERIFY(m_form->settingDialog() && m_form->settingDialog()->isVisible());
+    else if (effect == QLatin1String("home"))
+        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    else if (effect == QLatin1String("address bar"))
+        QTRY_VERIFY(m_form->AddressBarCombo->lineEdit()->hasFocus()
+                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("mltest://a/"));
+    else if (effect == QLatin1String("pasted once"))
+        QTRY_COMPARE(m_pane->Text(), QStringLiteral("CLIPabc"));
+    if (effect != QLatin1String("home") && effect != QLatin1String("pasted once"))
+        QCOMPARE(text, QStringLiteral("abc"));
+    // The menus show every key, edit keys included.
+    if (effect == QLatin1String("nothing")) {
+        QStringList shown;
+        for (QAction *menu : m_form->menuBar()->actions())
+            for (QAction *item : menu->menu()->actions())
+                shown << item->text().section(QLatin1Char('\t'), 1) + item->shortcut().toString();
+        QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
+                 QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 Ctrl+,"));
+    }
 }
 
 MARKLOOM_UI_TEST_MAIN(TestEditWindows)

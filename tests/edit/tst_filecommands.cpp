@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QStringEncoder>
 #include <QtTest>
 
@@ -240,6 +242,8 @@ void TestFileCommands::unsavedEditsQuestion_data()
         QTest::addRow("%s, save", action) << action << A::Save << "saved.html" << true;
     }
     QTest::newRow("enter, save cancelled") << "enter" << A::Save << QString() << false;
+    QTest::newRow("drop, cancel") << "drop" << A::Cancel << QString() << false;
+    QTest::newRow("drop, discard") << "drop" << A::Discard << QString() << true;
     QTest::newRow("close, save fails") << "close" << A::Save << "no/such/dir/x.html" << false;
     QTest::newRow("home, save fails") << "home" << A::Save << "no/such/dir/x.html" << false;
 }
@@ -267,6 +271,13 @@ void TestFileCommands::unsavedEditsQuestion()
     if (action == QLatin1String("enter")) {
         m_form->AddressBarCombo->setEditText(two);
         QTest::keyClick(m_form->AddressBarCombo, Qt::Key_Return);
+    } else if (action == QLatin1String("drop")) {
+        QMimeData data;
+        data.setUrls({QUrl(two)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &enter);
+        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &drop);
     } else if (action == QLatin1String("home")) {
         trigger("home_Button");
     } else if (action == QLatin1String("close")) {
@@ -282,8 +293,8 @@ void TestFileCommands::unsavedEditsQuestion()
         QCOMPARE(m_form->windowTitle(), caption);
         QVERIFY(m_form->document().isModified());
         QVERIFY(m_form->isVisible());
-        QCOMPARE(m_form->AddressBarCombo->currentText(), action == QLatin1String("enter") ? two
-                                                                                          : TestPages::url("a/one.html"));
+        const bool typed = action == QLatin1String("enter") || action == QLatin1String("drop");
+        QCOMPARE(m_form->AddressBarCombo->currentText(), typed ? two : TestPages::url("a/one.html"));
         QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
         QCOMPARE(m_pages->requestCount(QStringLiteral("a/two.html")), 0);
         QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);

@@ -123,6 +123,9 @@ void TestFavForm::folderAndFileClicks()
     // A shortcut without an address: said so, the bar as it was, nothing loaded.
     clickNode(fav->FavTree, "x.lnk");
     QCOMPARE(scripted.prompts->messages, QStringList{QStringLiteral("このお気に入りにはアドレスがありません。")});
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) // the keyboard opens the selected one too
+        QTest::keyClick(fav->FavTree, key);
+    QCOMPARE(scripted.prompts->messages.size(), 3);
     QCOMPARE(form.AddressBarCombo->currentText(), QStringLiteral("typed"));
     clickNode(fav->FavTree, "page.url");
     QCOMPARE(form.AddressBarCombo->currentText(), m_page + "\r\n");
