@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -250,6 +251,7 @@ void MarkloomForm::createActions()
         {"ID_Sch", "検索(&F)", &MarkloomForm::ID_Sch_Click, {K(Qt::CTRL | Qt::Key_F)}},
         {"ID_SchNext", "次を検索(&N)", &MarkloomForm::ID_SchNext_Click, {K(Qt::Key_F3)}},
         {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
+        {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
         {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
         {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
         {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
@@ -278,6 +280,7 @@ void MarkloomForm::createActions()
     }
     // Created unavailable; choosing it would do nothing.
     action(QStringLiteral("IE_Option"))->setEnabled(false);
+    action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
     // Esc stops a page only while one loads; otherwise it belongs to others.
     action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
@@ -292,7 +295,7 @@ void MarkloomForm::createMenus()
     const Menu menus[] = {
         {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
         {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
-        {"ID_view", "表示(&V)", {"ID_IEVIEW"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_WordWrap"}},
         {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
         {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
         {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
@@ -304,7 +307,9 @@ void MarkloomForm::createMenus()
         menu->menuAction()->setObjectName(QString::fromLatin1(m.name));
         for (const QString &item : m.items) {
             if (item == QLatin1String("-")) {
-                menu->addSeparator()->setObjectName(QStringLiteral("ID_EdtBar"));
+                QAction *bar = menu->addSeparator();
+                if (m.name == std::string_view("ID_Edit"))
+                    bar->setObjectName(QStringLiteral("ID_EdtBar"));
                 continue;
             }
             menu->addAction(action(item));
@@ -357,9 +362,23 @@ void MarkloomForm::applySettings(const settings::Values &values)
     // text stays as it is.
     const double points = settings::parseFontSize(values.m_CurrentFontSize)
                               .value_or(*settings::parseFontSize(settings::defaultFontSize()));
-    HTMLSorceText->SetPaneFont(values.m_CurrentFont, points);
+    // A face that is not installed shows as the system's fixed-width font;
+    // the stored name stays, for the machine that has it.
+    const QString face = QFontDatabase::hasFamily(values.m_CurrentFont)
+                             ? values.m_CurrentFont
+                             : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    HTMLSorceText->SetPaneFont(face, points);
     const quint32 bgr = settings::parseBgr(values.m_BackColor).value_or(*settings::parseBgr(settings::defaultBackColor()));
     HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(bgr)));
+    HTMLSorceText->setWrapMode(values.m_bWordWrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    action(QStringLiteral("ID_WordWrap"))->setChecked(values.m_bWordWrap);
+}
+
+void MarkloomForm::ID_WordWrap_Click()
+{
+    settings::Values v = m_settings.values();
+    v.m_bWordWrap = action(QStringLiteral("ID_WordWrap"))->isChecked();
+    m_settings.setValues(v);
 }
 
 void MarkloomForm::SetCommandsEnabled(bool enabled)

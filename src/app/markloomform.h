@@ -128,6 +128,7 @@ private:
     void ID_SaveAs_Click();
     void ID_Close_Click();
     void ID_IEVIEW_Click();
+    void ID_WordWrap_Click();
     void ID_AnaScpt_Click();
     void ID_Anasor_Click();
     void ID_SETBR_Click();

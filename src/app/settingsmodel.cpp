@@ -20,6 +20,16 @@ const StoredValue kStored[] = {
     {"BackColor", &settings::Values::m_BackColor, &settings::defaultBackColor},
 };
 
+struct StoredSwitch {
+    const char *name;
+    bool settings::Values::*field;
+};
+
+const StoredSwitch kSwitches[] = {
+    {"WordWrap", &settings::Values::m_bWordWrap},
+    {"SyntaxColour", &settings::Values::m_bSyntaxColour},
+};
+
 } // namespace
 
 void SettingsModel::setValues(const settings::Values &values)
@@ -41,6 +51,11 @@ void SettingsModel::load()
             SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name), v.*s.field);
         }
     }
+    for (const StoredSwitch &s : kSwitches) {
+        const QString stored = GetRegSetting(settings::kProgramName, QString::fromLatin1(s.name)).trimmed();
+        if (stored == QLatin1String("1") || stored == QLatin1String("0"))
+            v.*s.field = stored == QLatin1String("1");
+    }
     m_values = v;
     Q_EMIT changed(m_values);
 }
@@ -49,4 +64,7 @@ void SettingsModel::save() const
 {
     for (const StoredValue &s : kStored)
         SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name), m_values.*s.field);
+    for (const StoredSwitch &s : kSwitches)
+        SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name),
+                      m_values.*s.field ? QStringLiteral("1") : QStringLiteral("0"));
 }

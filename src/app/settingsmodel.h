@@ -12,6 +12,9 @@ struct Values {
     QString m_CurrentFont;     // pane font face
     QString m_CurrentFontSize; // pane font size in points, decimal text
     QString m_BackColor;       // pane background, decimal 0x00BBGGRR
+    // Stored as "1" or "0"; an absent value means the default, not written back.
+    bool m_bWordWrap = false;
+    bool m_bSyntaxColour = true;
     bool operator==(const Values &) const = default;
 };
 

@@ -141,19 +141,22 @@ void TestCoreRules::settingsModelByName()
     store.setValue("FontSize", QString());
     store.setValue("FontFace", QStringLiteral("Mono"));
     store.setValue("BackColor", QStringLiteral("not a colour"));
+    store.setValue("WordWrap", QStringLiteral("1")); // on; SyntaxColour absent: its default, on
     store.sync();
     SettingsModel model;
     QSignalSpy changed(&model, &SettingsModel::changed);
     model.load();
-    const settings::Values loaded{"0", settings::defaultHome(), "Mono", "11", "not a colour"};
+    const settings::Values loaded{"0", settings::defaultHome(), "Mono", "11", "not a colour", true, true};
     QCOMPARE(model.values(), loaded);
     QCOMPARE(changed.size(), 1);
     store.sync();
     QCOMPARE(store.value("bUserHome").toString(), QStringLiteral("0"));
     QCOMPARE(store.value("FontSize").toString(), QStringLiteral("11"));
     QCOMPARE(store.value("Home").toString(), settings::defaultHome());
+    QVERIFY(!store.contains("SyntaxColour"));
 
     settings::Values next = loaded;
+    next.m_bWordWrap = false;
     next.m_UserHome = QStringLiteral("http://h.test/");
     next.m_BackColor = QStringLiteral("255");
     model.setValues(next);
@@ -165,8 +168,9 @@ void TestCoreRules::settingsModelByName()
     store.sync();
     QCOMPARE((QStringList{store.value("bUserHome").toString(), store.value("Home").toString(),
                           store.value("FontFace").toString(), store.value("FontSize").toString(),
-                          store.value("BackColor").toString()}),
-             (QStringList{"0", "http://h.test/", "Mono", "11", "255"}));
+                          store.value("BackColor").toString(), store.value("WordWrap").toString(),
+                          store.value("SyntaxColour").toString()}),
+             (QStringList{"0", "http://h.test/", "Mono", "11", "255", "0", "1"}));
 }
 
 void TestCoreRules::settingChoices_data()

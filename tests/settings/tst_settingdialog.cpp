@@ -7,6 +7,7 @@
 #include "support/scripted.h"
 #include "support/testpages.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
@@ -96,6 +97,8 @@ private Q_SLOTS:
         // Texts that are no entry of their lists are shown as they are.
         QCOMPARE(dialog->FontSizeCombo->currentText(), QStringLiteral("13.5"));
         QCOMPARE(dialog->FontCombo->currentText(), QStringLiteral("No Such Face"));
+        // A face not installed shows as the fixed-width font; the value stays.
+        QCOMPARE(form.HTMLSorceText->PaneFontFace(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
         QCOMPARE(dialog->backColorBarColor(), bar);
         QCOMPARE(values().m_bUserHome, field); // opening changes nothing
 
@@ -218,6 +221,8 @@ private Q_SLOTS:
         dialog->OKButton->click();
         QCOMPARE(form.HTMLSorceText->PaneFontSize(), 10.5);
         QCOMPARE(form.HTMLSorceText->BackColor(), chosen);
+        form.action(QStringLiteral("ID_WordWrap"))->trigger(); // 表示 → 折り返し
+        QCOMPARE(form.HTMLSorceText->wrapMode(), QsciScintilla::WrapWord);
         QTRY_VERIFY(!form.settingDialog());
         form.close(); // shut-down writes the values; quitting without a running loop is harmless here
 
@@ -225,6 +230,8 @@ private Q_SLOTS:
         QCOMPARE(next.HTMLSorceText->PaneFontFace(), QStringLiteral("DejaVu Sans Mono"));
         QCOMPARE(next.HTMLSorceText->PaneFontSize(), 10.5);
         QCOMPARE(next.HTMLSorceText->BackColor(), chosen);
+        QCOMPARE(next.HTMLSorceText->wrapMode(), QsciScintilla::WrapWord);
+        QVERIFY(next.action(QStringLiteral("ID_WordWrap"))->isChecked());
         dialog = openDialog();
         QVERIFY(dialog->CustomHomeOption->isChecked());
         QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("qrc:/markloom/home.html#trip"));
