@@ -1,7 +1,6 @@
 #include "app/markloomform.h"
 #include "cli/headless.h"
 #include "cli/options.h"
-#include "platform/shell.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -78,12 +77,9 @@ int main(int argc, char *argv[])
 
     MarkloomForm form(options.address);
     form.Form_Load();
-    if (qEnvironmentVariableIntValue(kStartMinimizedEnv) == 1) {
-        // Only this copy starts minimized, not the copies it starts itself.
-        qunsetenv(kStartMinimizedEnv);
-        form.showMinimized();
-    } else {
-        form.show();
-    }
+    // A copy started from another one (新規作成) comes up in front of it.
+    form.show();
+    form.raise();
+    form.activateWindow();
     return app.exec();
 }

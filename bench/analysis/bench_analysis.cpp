@@ -157,12 +157,12 @@ void benchWindow()
 
     QElapsedTimer t;
     t.start();
-    form.ID_Anasor_Click();
+    form.action(QStringLiteral("ID_Anasor"))->trigger();
     const double first = t.nsecsElapsed() / 1e6;
     double again = 1e300;
     for (int i = 0; i < 3; ++i) {
         t.restart();
-        form.ID_Anasor_Click();
+        form.action(QStringLiteral("ID_Anasor"))->trigger();
         again = std::min(again, t.nsecsElapsed() / 1e6);
     }
     const QString listed = form.analizerForm()->AnalizerText->Text();

@@ -30,6 +30,7 @@ public:
         return SaveChoice{path, QStringLiteral("bench.html")};
     }
     std::optional<QColor> chooseColor(QWidget *, const QColor &) override { return std::nullopt; }
+    unsaved::Answer askSaveChanges(QWidget *) override { return unsaved::Answer::Cancel; }
 };
 
 double medianMs(int runs, const std::function<void()> &step)
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     auto prompts = std::make_unique<FixedPrompts>();
     FixedPrompts *p = prompts.get();
     p->path = path;
-    form.setPrompts(std::move(prompts));
+    form.services().setPrompts(std::move(prompts));
 
     std::printf("%-8s %10s %10s %10s %10s %12s %12s %8s\n", "size", "encode", "check", "write", "plain", "Save As",
                 "pane Text()", "ratio");
@@ -90,7 +91,7 @@ int main(int argc, char *argv[])
                 f.write(bytes);
         });
         const double paneText = medianMs(runs, [&] { (void)form.HTMLSorceText->Text(); });
-        const double saveAs = medianMs(runs, [&] { form.ID_SaveAs_Click(); });
+        const double saveAs = medianMs(runs, [&] { form.action(QStringLiteral("ID_SaveAs"))->trigger(); });
         if (p->messages != 0 || QFile(path).size() != bytes.size()) {
             std::fprintf(stderr, "bench_save: the save failed\n");
             return 1;

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD=${BUILD:-build}
+# Benchmarks are built on request only: switch them on in this build folder.
+if [ "$BUILD" = build ]; then cmake --preset default -DMARKLOOM_BENCH=ON; else cmake -S . -B "$BUILD" -DMARKLOOM_BENCH=ON; fi >/dev/null
 cmake --build "$BUILD" --target bench_save >/dev/null
 
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi

@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
         sink += data.items.size();
     };
     MarkloomForm form;
-    form.ID_fvView_Click();
+    form.action(QStringLiteral("ID_fvView"))->trigger();
     FavForm *fav = form.favForm();
     const auto window = [&] {
         fav->Toolbar1_ButtonClick(1);

@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 build=${1:-build}
 shift || true
+# Benchmarks are built on request only: switch them on in this build folder.
+if [ "$build" = build ]; then cmake --preset default -DMARKLOOM_BENCH=ON; else cmake -S . -B "$build" -DMARKLOOM_BENCH=ON; fi >/dev/null
 cmake --build "$build" --target bench_favorites >/dev/null
 export QT_QPA_PLATFORM=offscreen
 "$build/bench/favorites/bench_favorites" "$@"

@@ -1,11 +1,14 @@
 #include "analysis/analizerform.h"
 
 #include "analysis/analysisrules.h"
+#include "analysis/dataanalizerclass.h"
+#include "analysis/progressrule.h"
 #include "app/icons.h"
-#include "app/markloomform.h"
-#include "platform/sourcepane.h"
 #include "platform/picturetoolbar.h"
+#include "platform/services.h"
+#include "platform/sourcepane.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 
 #include <QAction>
 #include <QProgressBar>
@@ -34,7 +37,7 @@ QProgressBar *makeBar(QWidget *parent, const char *name, int maximum)
 
 } // namespace
 
-AnalizerForm::AnalizerForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
+AnalizerForm::AnalizerForm(Services &services) : QWidget(nullptr), m_services(services)
 {
     setObjectName(QStringLiteral("AnalizerForm"));
     setWindowTitle(QStringLiteral("解析結果"));
@@ -81,14 +84,38 @@ void AnalizerForm::AnalizerFormToolbar_ButtonClick(int index)
 
 void AnalizerForm::ApplyToMainForm()
 {
-    if (MarkloomForm *main = m_main.data()) {
-        // Two changes of the source, each seen by the main window's change
-        // handling; the document is marked modified whatever that decided.
-        main->HTMLSorceText->SetText(QString());
-        main->HTMLSorceText->SetText(AnalizerText->Text());
-        main->m_bModfied = true;
-    }
+    Q_EMIT applied(AnalizerText->Text());
     close();
+}
+
+void AnalizerForm::analyse(const QString &source, Kind kind)
+{
+    AnalizerText->SetText(QString());
+    AnalizeProgressBar->setValue(0);
+    bringForward(this);
+
+    DataAnalizerClass analizer;
+    const bool scripts = kind == Scripts;
+    const Extraction found = scripts ? analizer.ScriptDataSpans(source) : analizer.DataSpans(source);
+    const qint32 n = scripts ? analizer.GetScriptDataLen() : analizer.GetDataLen();
+    if (found.overCap) {
+        m_services.prompts().message(this, analysis::overCapMessage());
+        return;
+    }
+    if (n == 0) {
+        m_services.prompts().message(this, scripts ? analysis::kNoScriptsMessage : analysis::kNoDataMessage);
+        return;
+    }
+
+    // The text is built whole and set once; the bar takes the values it
+    // would take if the items were appended one by one.
+    ProgressRule rule(n, AnalizeProgressBar->maximum());
+    const QString results = analysis::resultsText(source, found, [&rule, this] {
+        if (rule.itemDone())
+            AnalizeProgressBar->setValue(AnalizeProgressBar->value() + 1);
+    });
+    AnalizerText->SetText(results);
+    AnalizeProgressBar->setValue(AnalizeProgressBar->maximum());
 }
 
 void AnalizerForm::applySizingRule()

@@ -1,21 +1,26 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
-class MarkloomForm;
 class QProgressBar;
+class Services;
 class QToolBar;
 class SourcePane;
 
 // The analysis results window: the extracted items one per line, a bar that
-// advances while they are listed, and a button that puts the list into the
-// main window's source pane in place of the current source.
+// advances while they are listed, and a button that hands the list back to
+// take the place of the source it came from.
 class AnalizerForm : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AnalizerForm(MarkloomForm &main);
+    enum Kind { Scripts, Data };
+
+    explicit AnalizerForm(Services &services);
+
+    // Clears the window, brings it forward, and lists what the extraction
+    // finds in source; says so when it finds nothing.
+    void analyse(const QString &source, Kind kind);
 
     QToolBar *AnalizerFormToolbar = nullptr;
     // The same pane as the main window's, so line breaks come back unchanged.
@@ -26,6 +31,10 @@ public:
     // Runs the toolbar button at a 1-based index; only button 1 does anything.
     void AnalizerFormToolbar_ButtonClick(int index);
 
+Q_SIGNALS:
+    // The listed text, to replace the source (the window then closes).
+    void applied(const QString &text);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
@@ -34,5 +43,5 @@ private:
     void applySizingRule();
     double dpi() const;
 
-    QPointer<MarkloomForm> m_main;
+    Services &m_services;
 };

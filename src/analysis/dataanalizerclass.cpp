@@ -2,11 +2,11 @@
 
 #include "analysis/textscan.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-constexpr QStringView kScriptOpen = u"<SCRIPT";
 constexpr QStringView kCloseMark = u"</";
 // A block ends nine characters after its "</": the length of "</SCRIPT>".
 constexpr qsizetype kCloseTagLength = 9;
@@ -74,12 +74,36 @@ Extraction finish(SpanCollector &collector, qint32 &count)
     return found;
 }
 
+// "<SCRIPT" at p, its letters in any case: the engine writes tags in lower
+// case, typed sources often in upper. ASCII only, so no locale can fold
+// another character onto one of them.
+bool opensScript(QStringView text, qsizetype p)
+{
+    static constexpr char16_t kName[] = u"script";
+    if (text.size() - p < 7)
+        return false;
+    for (int i = 0; i < 6; ++i) {
+        const char16_t c = text[p + 1 + i].unicode();
+        if ((c | 0x20) != kName[i])
+            return false;
+    }
+    return true;
+}
+
+bool isAsciiSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+}
+
 } // namespace
 
 bool DataAnalizerClass::IsDataItem(QStringView item)
 {
-    // Case-sensitive: "&NBSP;" is data. Items are not trimmed.
-    return !item.isEmpty() && (item.size() != 6 || item != u"&nbsp;");
+    // Case-sensitive: "&NBSP;" is data. Items are not trimmed; only those
+    // made of nothing but the white space between tags are left out.
+    if (item.isEmpty() || (item.size() == 6 && item == u"&nbsp;"))
+        return false;
+    return !std::all_of(item.begin(), item.end(), [](QChar c) { return isAsciiSpace(c.unicode()); });
 }
 
 Extraction DataAnalizerClass::ScriptDataSpans(QStringView sorcestr, qsizetype cap)
@@ -90,8 +114,10 @@ Extraction DataAnalizerClass::ScriptDataSpans(QStringView sorcestr, qsizetype ca
     // still lies ahead, so a run of openers without a closer stays linear.
     qsizetype closeFrom = -1; // where the last "</" search started, -1: none yet
     qsizetype close = -1;     // what it found, -1: nothing at or after closeFrom
-    for (qsizetype p = collector.refused() ? -1 : textscan::find(sorcestr, 0, kScriptOpen); p >= 0;
-         p = textscan::find(sorcestr, p + 1, kScriptOpen)) {
+    textscan::CharCursor openers(sorcestr, u'<');
+    for (qsizetype p = collector.refused() ? -1 : openers.next(); p >= 0; p = openers.next()) {
+        if (!opensScript(sorcestr, p))
+            continue;
         const qsizetype from = p + 1;
         if (closeFrom < 0 || (close >= 0 && close < from)) {
             close = textscan::find(sorcestr, from, kCloseMark);

@@ -36,10 +36,12 @@ public:
     qint32 GetScriptDataLen() const { return m_ScriptDataLen; }
     qint32 GetDataLen() const { return m_DataLen; }
 
-    // Every block that starts with "<SCRIPT", as strings. A result over the
-    // cap gives an empty list (and *overCap true when asked for).
+    // Every block that starts with "<SCRIPT" (letters in any case), as
+    // strings. A result over the cap gives an empty list (and *overCap true
+    // when asked for).
     QStringList ScriptDataCollection(const QString &sorcestr, bool *overCap = nullptr);
-    // Every accepted text item between a ">" and a "<", as strings.
+    // Every accepted text item between a ">" and a "<", as strings: not
+    // empty, not a lone "&nbsp;", not only ASCII white space.
     QStringList DataCollection(const QString &sorcestr, bool *overCap = nullptr);
 
     // The same two extractions as places in sorcestr. They stop as soon as the

@@ -6,12 +6,14 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "platform/combokeydown.h"
+#include "platform/dropopener.h"
 #include "platform/picturetoolbar.h"
 #include "platform/prompts.h"
 #include "platform/shell.h"
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
 #include "platform/webbrowser.h"
+#include "platform/windowplacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,17 +22,23 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <Qsci/qscicommandset.h>
 
 namespace {
 
 // Commands that need a page, in the order they are switched.
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
-    "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView",
+    "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView", "ID_SchNext",
 };
 
 struct ToolbarButton {
@@ -49,7 +57,7 @@ const ToolbarButton kToolbarButtons[] = {
     {"Sch_Button", "検索", "Find_Key"},
     {"Stop_Button1", "中止", "Stop_Key"},
     {"home_Button", "ホーム", "Home_Key"},
-    {"IE_Button", "インターネットエクスプローラの起動", "IE_Key"},
+    {"IE_Button", "既定のブラウザで開く", "IE_Key"},
 };
 constexpr int kStopIndex = 8;
 
@@ -62,21 +70,28 @@ double logicalDpi(const QWidget *w)
 } // namespace
 
 MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
-    : QMainWindow(parent),
-      m_commandLine(commandLine),
-      m_prompts(std::make_unique<QtPrompts>()),
-      m_shell(std::make_unique<DesktopShell>())
+    : QMainWindow(parent), m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MarkloomForm"));
     setWindowIcon(icons::windowIcon());
+    setWindowTitle(m_document.caption());
     createControls();
     createActions();
     createMenus();
     createToolbar();
+    connect(&m_document, &DocumentModel::captionChanged, this, &QWidget::setWindowTitle);
+    connect(&m_settings, &SettingsModel::changed, this, &MarkloomForm::applySettings);
+
+    releasePaneKeys();
 
     const double dpi = logicalDpi(this);
-    // Designed client area 12240 x 12000 twips, below the menu bar.
-    resize(twips::toPixels(12240, dpi), twips::toPixels(12000, dpi) + menuBar()->sizeHint().height());
+    // Designed client area 12240 x 12000 twips, below the menu bar; never
+    // more than the screen has room for, frame and title bar included.
+    QSize designed(twips::toPixels(12240, dpi),
+                   twips::toPixels(12000, dpi) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    if (const QScreen *s = screen())
+        designed = designed.boundedTo(s->availableGeometry().size() - QSize(16, 48));
+    resize(designed);
 }
 
 MarkloomForm::~MarkloomForm()
@@ -85,15 +100,8 @@ MarkloomForm::~MarkloomForm()
     // report while going may reach a handler here.
     WebBrowser1->disconnect(this);
     HTMLSorceText->disconnect(this);
+    m_document.disconnect(this);
     deleteOtherWindows();
-}
-
-void MarkloomForm::bringForward(QWidget *window)
-{
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
 }
 
 void MarkloomForm::deleteOtherWindows()
@@ -142,48 +150,139 @@ void MarkloomForm::createControls()
     connect(WebBrowser1, &WebBrowser::documentComplete, this, &MarkloomForm::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &WebBrowser::loadEndedWithoutDocument, this,
             &MarkloomForm::WebBrowser1_LoadEndedWithoutDocument);
-    connect(HTMLSorceText, &SourcePane::Change, this, &MarkloomForm::HTMLSorceText_Change);
+    // The pane knows whether it differs from what was loaded or saved, undo
+    // included; the document follows it.
+    connect(HTMLSorceText, &SourcePane::modificationChanged, &m_document, &DocumentModel::setModified);
+
+    // Loading shows in the status bar and as a busy cursor over the pane.
+    m_loadingLabel = new QLabel(this);
+    m_loadingProgress = new QProgressBar(this);
+    m_loadingProgress->setRange(0, 100);
+    m_loadingProgress->setMaximumWidth(twips::toPixels(2400, dpi));
+    m_loadingProgress->setTextVisible(false);
+    m_loadingProgress->hide();
+    statusBar()->addWidget(m_loadingLabel, 1);
+    statusBar()->addPermanentWidget(m_loadingProgress);
+    statusBar()->setSizeGripEnabled(false);
+    connect(WebBrowser1, &QWebEngineView::loadStarted, this, [this] { showLoading(true); });
+    connect(WebBrowser1, &QWebEngineView::loadProgress, m_loadingProgress, &QProgressBar::setValue);
+    connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this] { showLoading(false); });
+
+    // A file or link dropped anywhere on the window opens as if typed.
+    auto *drops = new DropOpener(this);
+    for (QWidget *w : std::initializer_list<QWidget *>{this, AddressBarCombo->lineEdit(), HTMLSorceText->viewport()})
+        drops->watch(w);
+    connect(drops, &DropOpener::dropped, this, [this](const QUrl &url) {
+        const QString address = url.isLocalFile() ? url.toString() : url.toString(QUrl::FullyEncoded);
+        AddressBarCombo->setEditText(address);
+        openAddress(address);
+    });
+
+    // The pane's menu, in the program's language, from the edit commands.
+    HTMLSorceText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(HTMLSorceText, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch"}) {
+            if (*name == '-')
+                menu->addSeparator();
+            else
+                menu->addAction(action(QString::fromLatin1(name)));
+        }
+        menu->popup(HTMLSorceText->mapToGlobal(at));
+    });
+}
+
+void MarkloomForm::releasePaneKeys()
+{
+    // The window's commands come before the pane's built-in keys, and keys
+    // nobody expects in a source viewer (Ctrl+L cuts a line, Ctrl+D
+    // duplicates one) do nothing.
+    QList<QKeySequence> taken = {QKeySequence(Qt::CTRL | Qt::Key_D), QKeySequence(Qt::CTRL | Qt::Key_T),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L)};
+    for (const QAction *a : actions())
+        taken += a->shortcuts();
+    for (QsciCommand *command : HTMLSorceText->standardCommands()->commands()) {
+        for (const QKeySequence &key : std::as_const(taken)) {
+            if (key.count() != 1)
+                continue;
+            const int k = key[0].toCombined();
+            if (command->key() == k)
+                command->setKey(0);
+            if (command->alternateKey() == k)
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+void MarkloomForm::showLoading(bool loading)
+{
+    m_loadingLabel->setText(loading ? QStringLiteral("%1 を読み込んでいます…")
+                                          .arg(WebBrowser1->page()->requestedUrl().toDisplayString().left(200))
+                                    : QString());
+    m_loadingProgress->setValue(0);
+    m_loadingProgress->setVisible(loading);
+    action(QStringLiteral("ID_Stop"))->setEnabled(loading);
+    HTMLSorceText->SendScintilla(QsciScintillaBase::SCI_SETCURSOR, loading ? QsciScintillaBase::SC_CURSORWAIT : QsciScintillaBase::SC_CURSORNORMAL);
 }
 
 void MarkloomForm::createActions()
 {
+    using K = QKeySequence;
     struct Item {
         const char *name;
         const char *caption;
         void (MarkloomForm::*handler)();
+        QList<K> keys;                    // shortcuts of the command
+        K::StandardKey shown = K::UnknownKey; // only shown: the focused control's own key
     };
     const Item items[] = {
-        {"ID_New", "新規作成", &MarkloomForm::ID_New_Click},
-        {"ID_Save", "保存", &MarkloomForm::ID_Save_Click},
-        {"ID_SaveAs", "名前を付けて保存", &MarkloomForm::ID_SaveAs_Click},
-        {"ID_Close", "閉じる", &MarkloomForm::ID_Close_Click},
-        {"ID_Undo", "元に戻す", &MarkloomForm::ID_Undo_Click},
-        {"ID_Pst", "貼り付け", &MarkloomForm::ID_Pst_Click},
-        {"ID_Cut", "切り取り", &MarkloomForm::ID_Cut_Click},
-        {"ID_Copy", "コピー", &MarkloomForm::ID_Copy_Click},
-        {"ID_Del", "削除", &MarkloomForm::ID_Del_Click},
-        {"ID_AllSel", "すべて選択", &MarkloomForm::ID_AllSel_Click},
-        {"ID_Sch", "検索", &MarkloomForm::ID_Sch_Click},
-        {"ID_IEVIEW", "Internet Explorerの起動", &MarkloomForm::ID_IEVIEW_Click},
-        {"ID_AnaScpt", "スクリプト抽出解析", &MarkloomForm::ID_AnaScpt_Click},
-        {"ID_Anasor", "データ抽出解析", &MarkloomForm::ID_Anasor_Click},
-        {"ID_SETBR", "ブラウザの設定", &MarkloomForm::ID_SETBR_Click},
-        {"IE_Option", "Internet Explorerのオプション", &MarkloomForm::IE_Option_Click},
-        {"ID_fvView", "お気に入りの表示", &MarkloomForm::ID_fvView_Click},
-        {"ID_fvAdd", "Internet Explorerのお気に入りに追加", &MarkloomForm::ID_fvAdd_Click},
-        {"ID_fvArrange", "Internet Explorerのお気に入りの整理", &MarkloomForm::ID_fvArrange_Click},
-        {"ID_About", "Markloomについて", &MarkloomForm::ID_About_Click},
+        {"ID_New", "新規作成(&N)", &MarkloomForm::ID_New_Click, {K(Qt::CTRL | Qt::Key_N)}},
+        {"ID_Save", "保存(&S)", &MarkloomForm::ID_Save_Click, {K(Qt::CTRL | Qt::Key_S)}},
+        {"ID_SaveAs", "名前を付けて保存(&A)", &MarkloomForm::ID_SaveAs_Click, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+        {"ID_Close", "閉じる(&C)", &MarkloomForm::ID_Close_Click, {K(Qt::CTRL | Qt::Key_W)}},
+        {"ID_Undo", "元に戻す(&U)", &MarkloomForm::ID_Undo_Click, {}, K::Undo},
+        {"ID_Pst", "貼り付け(&P)", &MarkloomForm::ID_Pst_Click, {}, K::Paste},
+        {"ID_Cut", "切り取り(&T)", &MarkloomForm::ID_Cut_Click, {}, K::Cut},
+        {"ID_Copy", "コピー(&C)", &MarkloomForm::ID_Copy_Click, {}, K::Copy},
+        {"ID_Del", "削除(&D)", &MarkloomForm::ID_Del_Click, {}, K::Delete},
+        {"ID_AllSel", "すべて選択(&A)", &MarkloomForm::ID_AllSel_Click, {}, K::SelectAll},
+        {"ID_Sch", "検索(&F)", &MarkloomForm::ID_Sch_Click, {K(Qt::CTRL | Qt::Key_F)}},
+        {"ID_SchNext", "次を検索(&N)", &MarkloomForm::ID_SchNext_Click, {K(Qt::Key_F3)}},
+        {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
+        {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
+        {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
+        {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
+        {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
+        {"IE_Option", "ブラウザのオプション(&O)", &MarkloomForm::IE_Option_Click, {}},
+        {"ID_fvView", "お気に入りの表示(&V)", &MarkloomForm::ID_fvView_Click, {}},
+        {"ID_fvAdd", "お気に入りに追加(&A)", &MarkloomForm::ID_fvAdd_Click, {}},
+        {"ID_fvArrange", "お気に入りの整理(&O)", &MarkloomForm::ID_fvArrange_Click, {}},
+        {"ID_About", "Markloomについて(&A)", &MarkloomForm::ID_About_Click, {}},
+        // Not in a menu: keys of the window.
+        {"ID_Stop", "中止", &MarkloomForm::ID_Stop_Click, {K(Qt::Key_Escape)}},
+        {"ID_AddressBar", "アドレスバー", &MarkloomForm::ID_AddressBar_Click,
+         {K(Qt::CTRL | Qt::Key_L), K(Qt::ALT | Qt::Key_D), K(Qt::Key_F6)}},
     };
     for (const Item &item : items) {
-        auto *a = new QAction(QString::fromUtf8(item.caption), this);
+        QString caption = QString::fromUtf8(item.caption);
+        // The edit keys belong to the control with the focus (pane or address
+        // bar): the menu only shows them, so one key press acts once.
+        if (item.shown != K::UnknownKey)
+            caption += QLatin1Char('\t') + K(item.shown).toString(K::NativeText);
+        auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(item.name));
-        // No shortcut and no access key: a synthesised keystroke must never
-        // trigger a menu item again.
-        a->setShortcutContext(Qt::WidgetShortcut);
+        a->setShortcuts(item.keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // keys work whether or not the item is in a menu
         connect(a, &QAction::triggered, this, item.handler);
     }
     // Created unavailable; choosing it would do nothing.
     action(QStringLiteral("IE_Option"))->setEnabled(false);
+    action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
+    // Esc stops a page only while one loads; otherwise it belongs to others.
+    action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
 
 void MarkloomForm::createMenus()
@@ -194,13 +293,13 @@ void MarkloomForm::createMenus()
         QStringList items; // "-" is the separator ID_EdtBar
     };
     const Menu menus[] = {
-        {"ID_File", "ファイル", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
-        {"ID_Edit", "編集", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch"}},
-        {"ID_view", "表示", {"ID_IEVIEW"}},
-        {"ID_Ana", "解析", {"ID_AnaScpt", "ID_Anasor"}},
-        {"ID_SETTING", "設定", {"ID_SETBR", "IE_Option"}},
-        {"ID_fv", "お気に入り", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
-        {"ID_Help", "ヘルプ", {"ID_About"}},
+        {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
+        {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_WordWrap"}},
+        {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
+        {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
+        {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
+        {"ID_Help", "ヘルプ(&H)", {"ID_About"}},
     };
     for (const Menu &m : menus) {
         QMenu *menu = menuBar()->addMenu(QString::fromUtf8(m.caption));
@@ -208,7 +307,9 @@ void MarkloomForm::createMenus()
         menu->menuAction()->setObjectName(QString::fromLatin1(m.name));
         for (const QString &item : m.items) {
             if (item == QLatin1String("-")) {
-                menu->addSeparator()->setObjectName(QStringLiteral("ID_EdtBar"));
+                QAction *bar = menu->addSeparator();
+                if (m.name == std::string_view("ID_Edit"))
+                    bar->setObjectName(QStringLiteral("ID_EdtBar"));
                 continue;
             }
             menu->addAction(action(item));
@@ -226,6 +327,8 @@ void MarkloomForm::createToolbar()
         connect(a, &QAction::triggered, this, [this, index] { MainFormToolbar_ButtonClick(index); });
         ++index;
     }
+    action(QStringLiteral("home_Button"))->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
+    addAction(action(QStringLiteral("home_Button")));
 }
 
 QAction *MarkloomForm::action(const QString &name) const
@@ -233,63 +336,49 @@ QAction *MarkloomForm::action(const QString &name) const
     return findChild<QAction *>(name, Qt::FindDirectChildrenOnly);
 }
 
-void MarkloomForm::setPrompts(std::unique_ptr<Prompts> prompts) { m_prompts = std::move(prompts); }
-
-void MarkloomForm::setShell(std::unique_ptr<Shell> shell) { m_shell = std::move(shell); }
-
 void MarkloomForm::Form_Load()
 {
     SetCommandsEnabled(false);
+    // Missing values get their defaults, written back at once; the pane takes
+    // font and colour as they arrive.
+    m_settings.load();
 
-    QString *fields[] = {&m_bUserHome, &m_UserHome, &m_CurrentFont, &m_CurrentFontSize, &m_BackColor};
-    const QList<settings::Value> &values = settings::values();
-    for (int i = 0; i < values.size(); ++i)
-        *fields[i] = GetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name));
-    for (int i = 0; i < values.size(); ++i) {
-        if (fields[i]->isEmpty()) {
-            *fields[i] = values[i].fallback;
-            SetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name), *fields[i]);
-        }
-    }
-
-    AppName = caption::kAppName;
-    m_bHasFile = false;
-    m_bModfied = false;
-    m_bIgnoreChange = true;
-    RefreshCaption();
-
+    // The first page is the user's choice too: command line or home.
+    m_document.navigationStarted();
+    const settings::Values &v = m_settings.values();
     if (!m_commandLine.isEmpty()) {
         AddressBarCombo->setEditText(m_commandLine);
         WebBrowser1->Navigate2(m_commandLine);
-    } else if (m_bUserHome != QLatin1String("0")) {
-        WebBrowser1->Navigate2(m_UserHome);
+    } else if (v.m_bUserHome != QLatin1String("0")) {
+        WebBrowser1->Navigate2(v.m_UserHome);
     } else {
         WebBrowser1->GoHome();
     }
-
-    // A stored size or colour that is not a number falls back to the default.
-    applyPaneFont(m_CurrentFont, settings::parseFontSize(m_CurrentFontSize) ? m_CurrentFontSize
-                                                                            : settings::defaultFontSize());
-    applyPaneBackColor(settings::parseBgr(m_BackColor) ? m_BackColor : settings::defaultBackColor());
 }
 
-void MarkloomForm::applyPaneFont(const QString &face, const QString &size)
+void MarkloomForm::applySettings(const settings::Values &values)
 {
-    const std::optional<double> points = settings::parseFontSize(size);
-    HTMLSorceText->SetPaneFont(face, points ? *points : HTMLSorceText->PaneFontSize());
+    // A size or colour that is not a number shows as the default; the stored
+    // text stays as it is.
+    const double points = settings::parseFontSize(values.m_CurrentFontSize)
+                              .value_or(*settings::parseFontSize(settings::defaultFontSize()));
+    // A face that is not installed shows as the system's fixed-width font;
+    // the stored name stays, for the machine that has it.
+    const QString face = QFontDatabase::hasFamily(values.m_CurrentFont)
+                             ? values.m_CurrentFont
+                             : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    HTMLSorceText->SetPaneFont(face, points);
+    const quint32 bgr = settings::parseBgr(values.m_BackColor).value_or(*settings::parseBgr(settings::defaultBackColor()));
+    HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(bgr)));
+    HTMLSorceText->setWrapMode(values.m_bWordWrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
+    action(QStringLiteral("ID_WordWrap"))->setChecked(values.m_bWordWrap);
 }
 
-void MarkloomForm::applyPaneBackColor(const QString &backColor)
+void MarkloomForm::ID_WordWrap_Click()
 {
-    const std::optional<quint32> bgr = settings::parseBgr(backColor);
-    if (!bgr)
-        return;
-    HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(*bgr)));
-}
-
-void MarkloomForm::RefreshCaption()
-{
-    setWindowTitle(caption::compose(m_DocName, m_bModfied, m_bHasFile, m_FileTitle));
+    settings::Values v = m_settings.values();
+    v.m_bWordWrap = action(QStringLiteral("ID_WordWrap"))->isChecked();
+    m_settings.setValues(v);
 }
 
 void MarkloomForm::SetCommandsEnabled(bool enabled)
@@ -313,10 +402,7 @@ void MarkloomForm::MainFormToolbar_ButtonClick(int index)
     case 5: ID_Copy_Click(); break;
     case 6: ID_Del_Click(); break;
     case 7: ID_Sch_Click(); break;
-    case 8:
-        WebBrowser1->Stop();
-        SetCommandsEnabled(true);
-        break;
+    case 8: ID_Stop_Click(); break;
     case 9: GoHomePage(); break;
     default: ID_IEVIEW_Click(); break;
     }
@@ -326,16 +412,18 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
 {
     if (!document.hasRoot) {
         // Nothing to show: pane, address bar and caption stay as they are.
+        if (document.isTop)
+            m_document.navigationEnded();
         SetCommandsEnabled(true);
         return;
     }
-    m_Document = DomDocument{document.url.toString(), document.nameProp};
-    m_DocElement = DomElement{m_Document};
+    // A page that came by itself (a redirect, refresh or script navigation)
+    // never replaces unsaved edits.
+    if (!m_document.acceptsDocument())
+        return;
     HTMLSorceText->SetText(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
-    m_OwnerDocument = m_DocElement.Document;
-    m_DocName = m_OwnerDocument.nameProp;
-    setWindowTitle(caption::pageLoaded(m_DocName));
+    m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop);
     SetCommandsEnabled(true);
 }
 
@@ -343,37 +431,72 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
 {
     // Nothing came to show: keep pane, address bar and caption, switch the
     // commands on, and say why instead of leaving an unexplained empty pane.
+    m_document.navigationEnded();
     SetCommandsEnabled(true);
     switch (why) {
     case LoadEnd::Unloadable:
-        prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
         break;
     case LoadEnd::Failed:
-        prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
         break;
     case LoadEnd::NoDocument:
-        prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
+        m_services.prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
         break;
     }
 }
 
-void MarkloomForm::HTMLSorceText_Change()
+bool MarkloomForm::confirmDiscard()
 {
-    if (!m_bModfied && !m_bIgnoreChange) {
-        m_bModfied = true;
-        RefreshCaption();
-    }
-    m_bIgnoreChange = false;
+    return m_document.confirmDiscard([this] { return m_services.prompts().askSaveChanges(this); },
+                                     [this] { return save(); });
+}
+
+void MarkloomForm::beginNavigation()
+{
+    SetCommandsEnabled(false);
+    // What the pane holds now was saved or given up: it is the clean state.
+    HTMLSorceText->setModified(false);
+    m_document.navigationStarted();
+}
+
+void MarkloomForm::navigateTo(const QString &address)
+{
+    beginNavigation();
+    WebBrowser1->Navigate2(address);
 }
 
 void MarkloomForm::GoHomePage()
 {
-    SetCommandsEnabled(false);
+    if (!confirmDiscard())
+        return;
+    beginNavigation();
     HTMLSorceText->SetText(QString());
-    if (m_bUserHome != QLatin1String("0"))
-        WebBrowser1->Navigate2(m_UserHome);
+    const settings::Values &v = m_settings.values();
+    if (v.m_bUserHome != QLatin1String("0"))
+        WebBrowser1->Navigate2(v.m_UserHome);
     else
         WebBrowser1->GoHome();
+}
+
+void MarkloomForm::openFavorite(const QString &url)
+{
+    if (url.trimmed().isEmpty()) {
+        m_services.prompts().message(this, QStringLiteral("このお気に入りにはアドレスがありません。"));
+        return;
+    }
+    if (!confirmDiscard())
+        return;
+    AddressBarCombo->setEditText(url);
+    navigateTo(url);
+}
+
+void MarkloomForm::applyResults(const QString &text)
+{
+    // One step the user can undo; the document is edited even when the text
+    // came out the same.
+    HTMLSorceText->ReplaceText(text);
+    m_document.setModified(true);
 }
 
 void MarkloomForm::ComboItemDataSearchHelper(QWidget *objList, qint32 lngItemData)
@@ -424,18 +547,34 @@ void MarkloomForm::AddressBarCombo_KeyDown(int keyCode)
     const QString text = AddressBarCombo->currentText();
     if (AddressBarCombo->count() != 0)
         ComboItemDataSearchHelper(AddressBarCombo, AddressBarCombo->count());
-    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter) {
-        SetCommandsEnabled(false);
-        WebBrowser1->Navigate2(text);
-        HTMLSorceText->SetText(QString());
-        {
-            // Adding the first entry must not replace what is in the text part.
-            const QSignalBlocker block(AddressBarCombo);
-            AddressBarCombo->addItem(text);
-            AddressBarCombo->setCurrentIndex(-1);
-            AddressBarCombo->setEditText(text);
-        }
-    }
+    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter)
+        openAddress(text);
+}
+
+void MarkloomForm::openAddress(const QString &text)
+{
+    if (!confirmDiscard())
+        return;
+    navigateTo(text);
+    HTMLSorceText->SetText(QString());
+    // Adding the first entry must not replace what is in the text part.
+    const QSignalBlocker block(AddressBarCombo);
+    AddressBarCombo->addItem(text);
+    AddressBarCombo->setCurrentIndex(-1);
+    AddressBarCombo->setEditText(text);
+}
+
+void MarkloomForm::ID_Stop_Click()
+{
+    WebBrowser1->Stop();
+    m_document.navigationEnded();
+    SetCommandsEnabled(true);
+}
+
+void MarkloomForm::ID_AddressBar_Click()
+{
+    AddressBarCombo->setFocus(Qt::ShortcutFocusReason);
+    AddressBarCombo->lineEdit()->selectAll();
 }
 
 void MarkloomForm::applyResizeRule()
@@ -448,7 +587,13 @@ void MarkloomForm::applyResizeRule()
         size.setWidth(twips::toPixels(*r.width, dpi));
     if (r.height)
         size.setHeight(twips::toPixels(*r.height, dpi));
+    // The pane never reaches under the status bar, and the address bar
+    // follows the width, with its designed margin on the right.
+    size.setHeight(qMin(size.height(), m_client->height() - HTMLSorceText->y()));
     HTMLSorceText->resize(size);
+    AddressBarCombo->resize(qMax(AddressBarCombo->minimumSizeHint().width(),
+                                 m_client->width() - twips::toPixels(12240 - 11895, dpi)),
+                            AddressBarCombo->height());
     // The toolbar is docked: it follows the width.
     MainFormToolbar->resize(m_client->width(), MainFormToolbar->height());
 }
@@ -461,6 +606,10 @@ void MarkloomForm::resizeEvent(QResizeEvent *event)
 
 void MarkloomForm::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloaded && !confirmDiscard()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -470,18 +619,7 @@ void MarkloomForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    const QString fields[] = {m_bUserHome, m_UserHome, m_CurrentFont, m_CurrentFontSize, m_BackColor};
-    const QList<settings::Value> &values = settings::values();
-    for (int i = 0; i < values.size(); ++i)
-        SetRegSetting(settings::kProgramName, QString::fromLatin1(values[i].name), fields[i]);
-
-    m_IEApp.clear();
-    m_ShellUI.clear();
-    m_FileSystem.clear();
-    m_Document = {};
-    m_DocElement = {};
-    m_OwnerDocument = {};
-
+    m_settings.save();
     // Every other window goes at once, without its own closing handler.
     deleteOtherWindows();
     QCoreApplication::quit();

@@ -9,18 +9,6 @@ QString defaultFontFace() { return QStringLiteral(u"ＭＳ Ｐゴシック"); }
 QString defaultFontSize() { return QStringLiteral("11"); }
 QString defaultBackColor() { return QStringLiteral("16777215"); }
 
-const QList<Value> &values()
-{
-    static const QList<Value> list = {
-        {"bUserHome", QStringLiteral("0")},
-        {"Home", defaultHome()},
-        {"FontFace", defaultFontFace()},
-        {"FontSize", defaultFontSize()},
-        {"BackColor", defaultBackColor()},
-    };
-    return list;
-}
-
 std::optional<double> parseFontSize(const QString &text)
 {
     bool ok = false;

@@ -10,14 +10,6 @@ namespace settings {
 // Program name under which the settings are stored.
 inline const QString kProgramName = QStringLiteral("Markloom");
 
-struct Value {
-    const char *name;   // value name in the store
-    QString fallback;   // written at first start
-};
-
-// The five values in the order they are read at start-up and written at shut-down.
-const QList<Value> &values();
-
 QString defaultHome();
 QString defaultFontFace();
 QString defaultFontSize();

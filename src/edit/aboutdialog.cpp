@@ -1,17 +1,23 @@
 #include "edit/aboutdialog.h"
 
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 AboutDialog::AboutDialog() : QWidget(nullptr, Qt::Dialog)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Markloom"));
+    useDialogFrame(this);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
     const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;

@@ -1,7 +1,5 @@
 #include "app/markloomform.h"
 #include "edit/sourcefilewriter.h"
-#include "platform/prompts.h"
-#include "platform/shell.h"
 #include "platform/sourcepane.h"
 
 #include <QComboBox>
@@ -24,47 +22,49 @@ void MarkloomForm::ID_New_Click()
 {
     // "--" keeps an address that starts with dashes from being read as an option.
     const QStringList arguments{QStringLiteral("--"), AddressBarCombo->currentText()};
-    if (!shell().startDetached(QCoreApplication::applicationFilePath(), arguments, true))
-        prompts().message(this, kNewFailed);
+    if (!m_services.shell().startDetached(QCoreApplication::applicationFilePath(), arguments))
+        m_services.prompts().message(this, kNewFailed);
 }
 
-void MarkloomForm::ID_Save_Click()
+void MarkloomForm::ID_Save_Click() { save(); }
+
+void MarkloomForm::ID_SaveAs_Click() { saveAs(); }
+
+bool MarkloomForm::save()
 {
-    if (!m_bHasFile) {
-        ID_SaveAs_Click();
-        return;
-    }
-    m_FileSystem = m_FilePath;
+    if (!m_document.hasFile())
+        return saveAs();
     // A file that cannot be created or written gets the same message; the
     // flag and the caption stay as they were.
-    if (sourcefile::saveUtf8(m_FilePath, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
-        prompts().message(this, kWriteFailed);
-        return;
+    if (sourcefile::saveUtf8(m_document.filePath(), HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
+        m_services.prompts().message(this, kWriteFailed);
+        return false;
     }
-    m_bModfied = false;
-    RefreshCaption();
+    HTMLSorceText->setModified(false);
+    m_document.saved(m_document.filePath(), m_document.fileTitle());
+    return true;
 }
 
-void MarkloomForm::ID_SaveAs_Click()
+bool MarkloomForm::saveAs()
 {
-    const std::optional<Prompts::SaveChoice> choice = prompts().saveFile(this, saveFilters(), m_DocName);
+    const std::optional<Prompts::SaveChoice> choice =
+        m_services.prompts().saveFile(this, saveFilters(), m_document.docName());
     if (!choice)
-        return;
-    // The new path is kept even when the write below fails.
-    m_FilePath = choice->path;
-    m_FileSystem = m_FilePath;
-    if (sourcefile::saveUtf8(m_FilePath, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
-        prompts().message(this, kWriteFailed);
-        return;
+        return false;
+    if (sourcefile::saveUtf8(choice->path, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
+        // The new path is kept even though the write failed.
+        m_document.saveFailed(choice->path);
+        m_services.prompts().message(this, kWriteFailed);
+        return false;
     }
-    m_FileTitle = choice->title;
-    m_bHasFile = true;
-    m_bModfied = false;
-    RefreshCaption();
+    HTMLSorceText->setModified(false);
+    m_document.saved(choice->path, choice->title);
+    return true;
 }
 
 void MarkloomForm::ID_Close_Click()
 {
-    // The window's own shut-down saves the settings and ends the program.
+    // The window's own shut-down asks about unsaved edits, saves the settings
+    // and ends the program.
     close();
 }

@@ -1,11 +1,11 @@
 #include "edit/findandreplacedialog.h"
 
-#include "app/markloomform.h"
 #include "edit/findstep.h"
 #include "platform/combokeydown.h"
-#include "platform/prompts.h"
+#include "platform/services.h"
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -13,16 +13,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
+#include <QWindow>
 
-FindAndReplaceDialog::FindAndReplaceDialog(MarkloomForm &form) : QWidget(nullptr, Qt::Dialog), m_form(form)
+FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services)
+    : QWidget(nullptr, Qt::Dialog), m_pane(pane), m_services(services)
 {
     setObjectName(QStringLiteral("FindAndReplaceDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("検索"));
+    useDialogFrame(this);
 
-    const double dpi = form.screen() ? form.screen()->logicalDotsPerInchY() : 96.0;
+    const double dpi = pane.screen() ? pane.screen()->logicalDotsPerInchY() : 96.0;
     auto px = [dpi](int t) { return twips::toPixels(t, dpi); };
     setFixedSize(px(6765), px(1800));
 
@@ -50,6 +54,8 @@ FindAndReplaceDialog::FindAndReplaceDialog(MarkloomForm &form) : QWidget(nullptr
     FindComb->setCompleter(nullptr);
     FindComb->setGeometry(px(240), px(720), px(4935), qMax(px(300), FindComb->sizeHint().height()));
     connect(new ComboKeyDown(FindComb), &ComboKeyDown::keyDown, this, &FindAndReplaceDialog::FindComb_KeyDown);
+    // A changed text is filed again by the next Enter.
+    connect(FindComb, &QComboBox::editTextChanged, this, [this] { m_filed = false; });
 
     FindButton = new QPushButton(QStringLiteral("検索"), this);
     FindButton->setObjectName(QStringLiteral("FindButton"));
@@ -57,10 +63,12 @@ FindAndReplaceDialog::FindAndReplaceDialog(MarkloomForm &form) : QWidget(nullptr
     CancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->setGeometry(px(5400), px(600), px(1215), px(375));
-    // Enter on a focused button presses it (Enter in the search box only files
-    // the history and moves here).
+    // Enter on a focused button presses it.
     FindButton->setAutoDefault(true);
     CancelButton->setAutoDefault(true);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &FindAndReplaceDialog::CancelButton_Click);
 
     setTabOrder(FindComb, FindButton);
     setTabOrder(FindButton, CancelButton);
@@ -87,11 +95,14 @@ void FindAndReplaceDialog::setTopmost(bool topmost)
 {
     if (isTopmost() == topmost)
         return;
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    // Changing the flags of a shown window hides it.
-    if (visible && !isVisible())
-        show();
+    if (QWindow *window = windowHandle(); window && isVisible()) {
+        // Told to the shown window directly: changing the widget's flags would
+        // hide and show it again, and the keyboard would leave the dialog.
+        overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, topmost));
+        window->setFlag(Qt::WindowStaysOnTopHint, topmost);
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    }
     // Taking the top place also means coming to the front.
     if (topmost)
         raise();
@@ -99,26 +110,31 @@ void FindAndReplaceDialog::setTopmost(bool topmost)
 
 void FindAndReplaceDialog::FindButton_Click()
 {
-    SourcePane *pane = m_form.HTMLSorceText;
     const QString needle = FindComb->currentText();
-    const int hit = findstep::findNext(pane->Text(), needle, m_SearchPos);
+    const int hit = findstep::findNext(m_pane.Text(), needle, m_SearchPos);
     if (hit > 0) {
-        pane->SetSelStart(hit - 1);
-        pane->SetSelLength(static_cast<int>(needle.size()));
+        // The hit shows selected in the pane; the keyboard stays here, so the
+        // next Enter finds the next one instead of typing over this one.
+        m_pane.SetSelStart(hit - 1);
+        m_pane.SetSelLength(static_cast<int>(needle.size()));
         setTopmost(true);
-        m_form.activateWindow();
-        m_form.raise();
-        pane->setFocus();
         m_SearchPos = hit + 1;
         return;
     }
+    // A pass from the top without a hit means the text is nowhere.
+    tellUser(m_SearchPos == 0 ? QStringLiteral("\"%1\"は見つかりません。").arg(needle)
+                              : QStringLiteral("検索が終了しました。"));
+    m_SearchPos = 0;
+}
+
+void FindAndReplaceDialog::tellUser(const QString &text)
+{
     // The notice must not hide behind the dialog: give up the top place while
     // it is shown.
     setTopmost(false);
     lower();
-    m_form.prompts().message(this, QStringLiteral("検索が終了しました。"));
+    m_services.prompts().message(this, text);
     setTopmost(true);
-    m_SearchPos = 0;
 }
 
 void FindAndReplaceDialog::CancelButton_Click()
@@ -131,15 +147,17 @@ void FindAndReplaceDialog::FindComb_KeyDown(int keyCode)
 {
     if (keyCode != Qt::Key_Return && keyCode != Qt::Key_Enter)
         return;
-    // Duplicates and empty text are filed too; the text being typed stays.
-    const QString text = FindComb->currentText();
-    const int cursor = FindComb->lineEdit()->cursorPosition();
-    {
+    if (!m_filed) {
+        // Filed once per text typed (duplicates and empty text too); the
+        // text being typed stays.
+        const QString text = FindComb->currentText();
+        const int cursor = FindComb->lineEdit()->cursorPosition();
         const QSignalBlocker block(FindComb);
         FindComb->addItem(text);
         FindComb->setCurrentIndex(-1);
         FindComb->setEditText(text);
         FindComb->lineEdit()->setCursorPosition(cursor);
+        m_filed = true;
     }
-    FindButton->setFocus();
+    FindButton_Click();
 }

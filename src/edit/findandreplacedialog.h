@@ -2,19 +2,21 @@
 
 #include <QWidget>
 
-class MarkloomForm;
 class QComboBox;
+class Services;
+class SourcePane;
 class QPushButton;
 class QTabBar;
 
-// Find dialog: searches the main window's source pane for a literal string, one
-// occurrence per click. Modeless and without an owner; it stays above the other
-// windows once a search has run.
+// Find dialog: searches a source pane for a literal string, one occurrence per
+// click or Enter, selecting it in the pane while the keyboard stays here.
+// Modeless and without an owner; it stays above the other windows once a
+// search has run.
 class FindAndReplaceDialog : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FindAndReplaceDialog(MarkloomForm &form);
+    FindAndReplaceDialog(SourcePane &pane, Services &services);
 
     // Shows the dialog (or brings it forward, keeping its state) and puts
     // seed into the search box, which gets the focus.
@@ -35,7 +37,10 @@ public:
 private:
     void FindComb_KeyDown(int keyCode);
     void setTopmost(bool topmost);
+    void tellUser(const QString &text);
 
-    MarkloomForm &m_form;
+    SourcePane &m_pane;
+    Services &m_services;
     qint32 m_SearchPos = 0;
+    bool m_filed = false; // the search text has been filed since it last changed
 };

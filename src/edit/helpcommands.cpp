@@ -1,5 +1,6 @@
 #include "app/markloomform.h"
 #include "edit/aboutdialog.h"
+#include "platform/windowplacement.h"
 
 AboutDialog *MarkloomForm::aboutDialog() const
 {

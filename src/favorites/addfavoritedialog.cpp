@@ -2,6 +2,7 @@
 
 #include "favorites/favoritesscan.h"
 #include "favorites/shortcutwriter.h"
+#include "platform/windowplacement.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,6 +19,7 @@ AddFavoriteDialog::AddFavoriteDialog(const QString &favoritesPath, const QString
 {
     setObjectName(QStringLiteral("AddFavoriteDialog"));
     setWindowTitle(QStringLiteral("お気に入りの追加"));
+    useDialogFrame(this);
 
     NameText = new QLineEdit(favorites::safeFileName(name), this);
     NameText->setObjectName(QStringLiteral("NameText"));

@@ -1,16 +1,14 @@
 #include "favorites/favform.h"
 
 #include "app/icons.h"
-#include "app/markloomform.h"
 #include "favorites/favtreeresize.h"
 #include "favorites/shortcutreader.h"
 #include "platform/picturetoolbar.h"
 #include "platform/twips.h"
-#include "platform/webbrowser.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QResizeEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -40,7 +38,7 @@ QString fullPath(const QTreeWidgetItem *node)
 
 } // namespace
 
-FavForm::FavForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
+FavForm::FavForm() : QWidget(nullptr)
 {
     setObjectName(QStringLiteral("FavForm"));
     setWindowTitle(QStringLiteral("お気に入り"));
@@ -64,6 +62,8 @@ FavForm::FavForm(MarkloomForm &main) : QWidget(nullptr), m_main(&main)
     FavTree->setUniformRowHeights(true);
     FavTree->setGeometry(0, twips::toPixels(480, d), twips::toPixels(5895, d), twips::toPixels(6735, d));
     connect(FavTree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { FavTree_NodeClick(item); });
+    // From the keyboard: Enter or Space opens the selected favourite.
+    FavTree->installEventFilter(this);
 
     resize(twips::toPixels(5850, d), twips::toPixels(7200, d));
 }
@@ -142,18 +142,26 @@ QString FavForm::GetUrldata(const QString &path) const
 
 void FavForm::FavTree_NodeClick(QTreeWidgetItem *node)
 {
-    if (!node || !m_main)
+    if (!node)
         return;
     // The node carries its record; a folder node has none. (Comparing paths
     // would mix up names that hold a "\" themselves.)
     const int record = node->data(0, ItemRole).toInt();
     if (record < 0 || record >= m_FavItems.size())
         return;
-    const QString url = m_FavItems.at(record).Url;
-    m_main->AddressBarCombo->setEditText(url);
-    // A shortcut without address has nothing to load.
-    if (!url.trimmed().isEmpty())
-        m_main->WebBrowser1->Navigate2(url);
+    Q_EMIT favoriteChosen(m_FavItems.at(record).Url);
+}
+
+bool FavForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FavTree && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            FavTree_NodeClick(FavTree->currentItem());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FavForm::applyResizeRule()

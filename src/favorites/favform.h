@@ -4,18 +4,16 @@
 
 #include <QIcon>
 #include <QList>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QWidget>
 
-class MarkloomForm;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 // The favourites window: the favourites folder as a tree under a one-button
-// toolbar. A click on a file node opens that favourite in the main window.
+// toolbar. A click on a file node asks for that favourite to be opened.
 class FavForm : public QWidget
 {
     Q_OBJECT
@@ -26,7 +24,7 @@ public:
         KeyRole = Qt::UserRole + 1 // the node's key, unique in the tree
     };
 
-    explicit FavForm(MarkloomForm &main);
+    FavForm();
 
     QToolBar *Toolbar1 = nullptr;
     QTreeWidget *FavTree = nullptr;
@@ -35,7 +33,7 @@ public:
     void Form_Load();
     // Runs the toolbar button at a 1-based index; only button 1 (reload) does anything.
     void Toolbar1_ButtonClick(int index);
-    // Opens the node's favourite in the main window; a folder node does nothing.
+    // Asks for the node's favourite to be opened; a folder node does nothing.
     void FavTree_NodeClick(QTreeWidgetItem *node);
 
     // The address kept in the shortcut at path (relative to the favourites
@@ -50,8 +48,13 @@ public:
     qint32 favCount() const { return m_FavCount; }
     const QList<FavItem> &favItems() const { return m_FavItems; }
 
+Q_SIGNALS:
+    // A favourite was chosen; url is its address as read, possibly empty.
+    void favoriteChosen(const QString &url);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void BuildFavTree();
@@ -61,7 +64,6 @@ private:
     void applyResizeRule();
     double dpi() const;
 
-    QPointer<MarkloomForm> m_main;
     QString m_FavoritesPath;
     qint32 m_FavCount = 0;
     QList<FavItem> m_FavItems;

@@ -2,8 +2,7 @@
 #include "favorites/addfavoritedialog.h"
 #include "favorites/favform.h"
 #include "favorites/favoritesscan.h"
-#include "platform/prompts.h"
-#include "platform/shell.h"
+#include "platform/windowplacement.h"
 
 #include <QDir>
 
@@ -16,8 +15,10 @@ void MarkloomForm::ID_fvView_Click()
 {
     // Built when it is made; shown again as it is, without a rebuild.
     bringForward(singleWindow<FavForm>(m_favForm, [this] {
-        auto *form = new FavForm(*this);
+        auto *form = new FavForm;
+        connect(form, &FavForm::favoriteChosen, this, &MarkloomForm::openFavorite);
         form->Form_Load();
+        placeBeside(form, this);
         return form;
     }));
 }
@@ -26,7 +27,8 @@ void MarkloomForm::ID_fvAdd_Click()
 {
     // One add dialog at a time, for the page shown now.
     delete findChild<AddFavoriteDialog *>(QString(), Qt::FindDirectChildrenOnly);
-    auto *dialog = new AddFavoriteDialog(favorites::favoritesFolder(), m_DocElement.Document.URL, m_DocName, this);
+    auto *dialog = new AddFavoriteDialog(favorites::favoritesFolder(), m_document.docElement().Document.URL,
+                                         m_document.docName(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Window-modal without a nested event loop: the handler returns at once.
     dialog->open();
@@ -36,14 +38,13 @@ void MarkloomForm::ID_fvArrange_Click()
 {
     const QString folder = favorites::favoritesFolder();
     if (!QDir().mkpath(folder)) {
-        prompts().message(
+        m_services.prompts().message(
             this,
             QStringLiteral("お気に入りのフォルダーを作成できませんでした。\n%1").arg(QDir::toNativeSeparators(folder)));
         return;
     }
-    m_ShellUI = folder;
-    if (!shell().openFolder(folder)) {
-        prompts().message(
+    if (!m_services.shell().openFolder(folder)) {
+        m_services.prompts().message(
             this,
             QStringLiteral("お気に入りのフォルダーを開けませんでした。\n%1").arg(QDir::toNativeSeparators(folder)));
     }

@@ -86,6 +86,88 @@ private:
     QString m_value;
 };
 
+// Cuts the "URL=" line of the "[InternetShortcut]" section out of text
+// arriving in pieces: most shortcuts written by other programs have nothing
+// else. Keys and the section name are matched in any case; the value ends at
+// its line break.
+class UrlLineCutter
+{
+public:
+    bool feed(QStringView piece)
+    {
+        for (const QChar c : piece) {
+            if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+                if (endLine())
+                    return false;
+            } else if (m_line.size() <= kMaxAddressLength + 4) {
+                m_line += c; // a longer line is no address: it is left to grow no further
+            }
+        }
+        return true;
+    }
+    // The text has ended: its last line may hold the value.
+    void finish()
+    {
+        if (!m_found)
+            endLine();
+    }
+    QString result() const { return m_found ? m_value : QString(); }
+
+private:
+    // true once the value is found.
+    bool endLine()
+    {
+        const QStringView line(m_line);
+        if (line.startsWith(QLatin1Char('['))) {
+            m_inSection = line.trimmed().compare(QLatin1StringView("[InternetShortcut]"), Qt::CaseInsensitive) == 0;
+        } else if (m_inSection && line.startsWith(QLatin1StringView("URL="), Qt::CaseInsensitive)
+                   && line.size() - 4 <= kMaxAddressLength) {
+            m_value = line.sliced(4).toString();
+            m_found = true;
+        }
+        m_line.clear();
+        return m_found;
+    }
+
+    QString m_line;
+    QString m_value;
+    bool m_inSection = false;
+    bool m_found = false;
+};
+
+// Both places a shortcut keeps its address: the "[Default]" section's value
+// first, and the "[InternetShortcut]" "URL=" line when that gives none.
+class AddressCutter
+{
+public:
+    bool feed(QStringView piece)
+    {
+        if (m_defaultMore)
+            m_defaultMore = m_default.feed(piece);
+        if (m_urlMore)
+            m_urlMore = m_url.feed(piece);
+        // Reading can stop once the default value is settled and either holds
+        // an address or the other place is settled too.
+        return m_defaultMore || (!hasAddress(m_default.result()) && m_urlMore);
+    }
+    QString result()
+    {
+        const QString value = m_default.result();
+        if (hasAddress(value))
+            return value;
+        m_url.finish();
+        return m_url.result();
+    }
+
+private:
+    static bool hasAddress(const QString &value) { return !value.trimmed().isEmpty(); }
+
+    ValueCutter m_default;
+    UrlLineCutter m_url;
+    bool m_defaultMore = true;
+    bool m_urlMore = true;
+};
+
 QString readRegularFile(const QString &path)
 {
     QFile file(path);
@@ -98,7 +180,7 @@ QString readRegularFile(const QString &path)
     // byte-order mark to skip.
     constexpr qint64 kChunk = 64 * 1024;
     constexpr qsizetype kMaxCarry = 1024 * 1024;
-    ValueCutter cutter;
+    AddressCutter cutter;
     QByteArray buffer;
     bool first = true;
     const auto feed = [&](qsizetype size) {
@@ -143,6 +225,13 @@ QString readRegularFile(const QString &path)
 QString defaultSectionValue(QStringView text)
 {
     ValueCutter cutter;
+    cutter.feed(text);
+    return cutter.result();
+}
+
+QString shortcutAddress(QStringView text)
+{
+    AddressCutter cutter;
     cutter.feed(text);
     return cutter.result();
 }

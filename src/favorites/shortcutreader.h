@@ -5,7 +5,8 @@
 class QFileInfo;
 
 // Reads the web address kept in an internet-shortcut file: the value of the
-// first key of the "[Default]" section, cut by plain text searches.
+// first key of the "[Default]" section, cut by plain text searches, or when
+// that gives none the "URL=" line of the "[InternetShortcut]" section.
 namespace favorites {
 
 // Longest value taken as an address (the longest address a browser loads).
@@ -18,7 +19,12 @@ inline constexpr qsizetype kMaxAddressLength = 2 * 1024 * 1024;
 // section ends, or a value longer than kMaxAddressLength.
 QString defaultSectionValue(QStringView text);
 
-// The address in the file at absolutePath. A name whose extension is exactly
+// The address a shortcut's text gives: defaultSectionValue() unless that is
+// empty or blank, else the value of the first "URL=" line (key in any case) in
+// an "[InternetShortcut]" section, up to its line break.
+QString shortcutAddress(QStringView text);
+
+// The address in the file at absolutePath, as shortcutAddress() reads it. A name whose extension is exactly
 // "lnk" is not opened. Anything that cannot be read as a regular file (missing,
 // unreadable, a folder, a pipe) gives the empty string: one bad file must not
 // stop a whole favourites tree.

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 void QtPrompts::message(QWidget *parent, const QString &text)
 {
@@ -39,4 +40,21 @@ std::optional<QColor> QtPrompts::chooseColor(QWidget *parent, const QColor &init
     if (!c.isValid())
         return std::nullopt;
     return c;
+}
+
+unsaved::Answer QtPrompts::askSaveChanges(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Markloom"), QStringLiteral("変更を保存しますか？"),
+                    QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    QPushButton *discard = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return unsaved::Answer::Save;
+    if (box.clickedButton() == discard)
+        return unsaved::Answer::Discard;
+    return unsaved::Answer::Cancel;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/documentmodel.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,10 @@ public:
 
     // Colour dialog. Empty when cancelled.
     virtual std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) = 0;
+
+    // 「変更を保存しますか？」 with 保存 / 保存しない / キャンセル; Escape and the
+    // close box cancel.
+    virtual unsaved::Answer askSaveChanges(QWidget *parent) = 0;
 };
 
 // The real dialogs.
@@ -39,4 +45,5 @@ public:
     std::optional<SaveChoice> saveFile(QWidget *parent, const QStringList &filters,
                                        const QString &initialName) override;
     std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) override;
+    unsaved::Answer askSaveChanges(QWidget *parent) override;
 };

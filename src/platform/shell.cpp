@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QProcess>
-#include <QProcessEnvironment>
 
 bool DesktopShell::openUrl(const QUrl &url)
 {
@@ -16,14 +15,7 @@ bool DesktopShell::openFolder(const QString &path)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-bool DesktopShell::startDetached(const QString &program, const QStringList &arguments, bool minimized)
+bool DesktopShell::startDetached(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (minimized)
-        env.insert(QString::fromLatin1(kStartMinimizedEnv), QStringLiteral("1"));
-    process.setProcessEnvironment(env);
-    return process.startDetached();
+    return QProcess::startDetached(program, arguments);
 }

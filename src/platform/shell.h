@@ -12,9 +12,8 @@ public:
     virtual ~Shell() = default;
     virtual bool openUrl(const QUrl &url) = 0;
     virtual bool openFolder(const QString &path) = 0;
-    // Starts program with arguments, detached; minimized asks the new copy to
-    // start minimized.
-    virtual bool startDetached(const QString &program, const QStringList &arguments, bool minimized) = 0;
+    // Starts program with arguments, detached.
+    virtual bool startDetached(const QString &program, const QStringList &arguments) = 0;
 };
 
 class DesktopShell final : public Shell
@@ -22,8 +21,5 @@ class DesktopShell final : public Shell
 public:
     bool openUrl(const QUrl &url) override;
     bool openFolder(const QString &path) override;
-    bool startDetached(const QString &program, const QStringList &arguments, bool minimized) override;
+    bool startDetached(const QString &program, const QStringList &arguments) override;
 };
-
-// Environment variable through which a new copy is told to start minimized.
-inline constexpr const char *kStartMinimizedEnv = "MARKLOOM_START_MINIMIZED";

@@ -205,6 +205,7 @@ void SourcePane::SetText(const QString &text)
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
+    SendScintilla(SCI_SETSAVEPOINT);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
     m_setting = false;
@@ -220,6 +221,18 @@ void SourcePane::SetText(const QString &text)
         announceCaret();
     }
     Q_EMIT Change();
+}
+
+void SourcePane::ReplaceText(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_CLEARALL);
+    if (!utf8.isEmpty())
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
+    SendScintilla(SCI_ENDUNDOACTION);
+    SendScintilla(SCI_SETEMPTYSELECTION, 0L);
+    settle();
 }
 
 void SourcePane::beginEdit(long position, long length, bool insert)

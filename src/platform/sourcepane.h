@@ -23,9 +23,11 @@ public:
     // The content as the editor holds it (UTF-8), without a copy; valid until
     // the next change.
     QByteArrayView Utf8Text() const;
-    // Replaces everything, without undo history; raises Change exactly once,
-    // before returning.
+    // Replaces everything, without undo history, as the unmodified state;
+    // raises Change exactly once, before returning.
     void SetText(const QString &text);
+    // Replaces everything as one edit the user can undo.
+    void ReplaceText(const QString &text);
     qsizetype TextLength() const;
 
     // 0-based start of the selection (or the caret) and its length.

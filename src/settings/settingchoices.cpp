@@ -39,21 +39,21 @@ quint32 bgrOrDefault(const QString &text)
 
 bool isCustomHome(const QString &storedChoice) { return storedChoice != QLatin1String("0"); }
 
-Fields applyChoices(const Fields &current, const Choices &choices)
+Values applyChoices(const Values &current, const Choices &choices)
 {
-    Fields next = current;
+    Values next = current;
     if (choices.customHome) {
-        next.bUserHome = QStringLiteral("1");
-        next.userHome = choices.address;
+        next.m_bUserHome = QStringLiteral("1");
+        next.m_UserHome = choices.address;
     } else {
-        next.bUserHome = QStringLiteral("0");
+        next.m_bUserHome = QStringLiteral("0");
     }
-    next.font = choices.font;
+    next.m_CurrentFont = choices.font;
     // Kept as typed ("10.5" stays "10.5"); a size that cannot be used would
     // otherwise be saved and silently replaced by the default at the next start.
     if (acceptableFontSize(choices.fontSize))
-        next.fontSize = choices.fontSize;
-    next.backColor = bgrText(choices.bgr);
+        next.m_CurrentFontSize = choices.fontSize;
+    next.m_BackColor = bgrText(choices.bgr);
     return next;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/settingsmodel.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
-// What the settings dialog offers and how its choices become the main
-// window's five setting fields. No widgets here.
+// What the settings dialog offers and how its choices become the shared
+// settings. No widgets here.
 namespace settings {
 
 // Font names offered for the pane: the platform's list in its own order,
@@ -30,16 +32,6 @@ quint32 bgrOrDefault(const QString &text);
 // else the custom address.
 bool isCustomHome(const QString &storedChoice);
 
-// The five setting fields, as text, in the order they are stored.
-struct Fields {
-    QString bUserHome;
-    QString userHome;
-    QString font;
-    QString fontSize;
-    QString backColor;
-    bool operator==(const Fields &) const = default;
-};
-
 // What the dialog shows when Apply is pressed.
 struct Choices {
     bool customHome = false;
@@ -52,6 +44,6 @@ struct Choices {
 // The fields after Apply. The home address changes only with the custom
 // choice; face and size are taken as typed, except a size the pane cannot
 // take, which leaves the previous one.
-Fields applyChoices(const Fields &current, const Choices &choices);
+Values applyChoices(const Values &current, const Choices &choices);
 
 } // namespace settings

@@ -1,10 +1,11 @@
 #include "settings/settingdialog.h"
 
-#include "app/markloomform.h"
 #include "app/settingsdefaults.h"
+#include "app/settingsmodel.h"
 #include "app/settingsstore.h"
-#include "platform/prompts.h"
+#include "platform/services.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 #include "settings/settingchoices.h"
 
 #include <QCloseEvent>
@@ -28,10 +29,12 @@ double logicalDpi()
 
 } // namespace
 
-SettingDialog::SettingDialog(MarkloomForm &form) : QDialog(nullptr), m_form(form), m_dpi(logicalDpi())
+SettingDialog::SettingDialog(SettingsModel &settings, Services &services)
+    : QDialog(nullptr), m_settings(settings), m_services(services), m_dpi(logicalDpi())
 {
     setObjectName(QStringLiteral("SettingDialog"));
     setWindowTitle(QStringLiteral(u"ブラウザの設定"));
+    useDialogFrame(this);
     createControls();
     Form_Load();
 }
@@ -65,7 +68,7 @@ void SettingDialog::createControls()
     HomeAddressText = new QLineEdit(home);
     HomeAddressText->setObjectName(QStringLiteral("HomeAddressText"));
     place(HomeAddressText, 240, 1200, 4335, 375);
-    HomeOption = new QRadioButton(QStringLiteral(u"IEで設定されたホーム"), home);
+    HomeOption = new QRadioButton(QStringLiteral(u"組み込みのホームページ"), home);
     HomeOption->setObjectName(QStringLiteral("HomeOption"));
     place(HomeOption, 240, 1920, 5055, 495);
 
@@ -137,25 +140,26 @@ void SettingDialog::createControls()
 
 void SettingDialog::Form_Load()
 {
-    // The options show the stored choice, not the main window's field: the
-    // field only reaches the store at shut-down.
+    // The options show the stored choice, not the shared value: that only
+    // reaches the store at shut-down.
+    const settings::Values &v = m_settings.values();
     const QString storedChoice = GetRegSetting(settings::kProgramName, QStringLiteral("bUserHome"));
 
     FontSizeCombo->addItems(settings::fontSizeChoices());
     FontSizeCombo->setCurrentIndex(-1);
-    FontSizeCombo->setEditText(m_form.m_CurrentFontSize);
+    FontSizeCombo->setEditText(v.m_CurrentFontSize);
 
     FontCombo->addItems(settings::selectableFonts(QFontDatabase::families()));
     FontCombo->setCurrentIndex(-1);
-    FontCombo->setEditText(m_form.m_CurrentFont);
+    FontCombo->setEditText(v.m_CurrentFont);
 
     const bool custom = settings::isCustomHome(storedChoice);
     CustomHomeOption->setChecked(custom);
     HomeOption->setChecked(!custom);
     HomeAddressText->setEnabled(custom);
-    HomeAddressText->setText(m_form.m_UserHome);
+    HomeAddressText->setText(v.m_UserHome);
 
-    setBackColorBar(QColor::fromRgb(settings::bgrToRgb(settings::bgrOrDefault(m_form.m_BackColor))));
+    setBackColorBar(QColor::fromRgb(settings::bgrToRgb(settings::bgrOrDefault(v.m_BackColor))));
 }
 
 void SettingDialog::HomeOption_Click() { HomeAddressText->setEnabled(false); }
@@ -164,31 +168,19 @@ void SettingDialog::CustomHomeOption_Click() { HomeAddressText->setEnabled(true)
 
 void SettingDialog::BackColorCommand_Click()
 {
-    if (const std::optional<QColor> chosen = m_form.prompts().chooseColor(this, backColorBarColor()))
+    if (const std::optional<QColor> chosen = m_services.prompts().chooseColor(this, backColorBarColor()))
         setBackColorBar(*chosen);
 }
 
 void SettingDialog::AplyButton_Click()
 {
-    const settings::Fields current{m_form.m_bUserHome, m_form.m_UserHome, m_form.m_CurrentFont,
-                                   m_form.m_CurrentFontSize, m_form.m_BackColor};
     settings::Choices choices;
     choices.customHome = CustomHomeOption->isChecked();
     choices.address = HomeAddressText->text();
     choices.font = FontCombo->currentText();
     choices.fontSize = FontSizeCombo->currentText();
     choices.bgr = settings::rgbToBgr(backColorBarColor().rgb() & 0x00FFFFFFu);
-    const settings::Fields next = settings::applyChoices(current, choices);
-
-    m_form.m_bUserHome = next.bUserHome;
-    m_form.m_UserHome = next.userHome;
-    m_form.m_CurrentFont = next.font;
-    m_form.m_CurrentFontSize = next.fontSize;
-    m_form.m_BackColor = next.backColor;
-
-    m_form.applyPaneBackColor(m_form.m_BackColor);
-    // A rejected size left the field as it was, so the pane keeps its size too.
-    m_form.applyPaneFont(m_form.m_CurrentFont, m_form.m_CurrentFontSize);
+    m_settings.setValues(settings::applyChoices(m_settings.values(), choices));
 }
 
 void SettingDialog::OKButton_Click()

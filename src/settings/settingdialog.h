@@ -5,8 +5,9 @@
 #include <QList>
 #include <QRect>
 
-class MarkloomForm;
 class QComboBox;
+class Services;
+class SettingsModel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -14,14 +15,14 @@ class QRadioButton;
 class QTabWidget;
 
 // The browser settings window: home page, font, font size and background
-// colour of the source pane. It reads the main window's fields when it is
-// created and writes them only on Apply or OK; the main window stores them
-// at shut-down. Top-level and modeless, without an owner.
+// colour of the source pane. It reads the shared settings when it is created
+// and replaces them only on Apply or OK; they reach the store at shut-down.
+// Top-level and modeless, without an owner.
 class SettingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit SettingDialog(MarkloomForm &form);
+    SettingDialog(SettingsModel &settings, Services &services);
 
     // --- Controls ---
     QTabWidget *SettingTab = nullptr;
@@ -70,7 +71,8 @@ private:
         QRect rect; // pixels, relative to SettingTab
     };
 
-    MarkloomForm &m_form;
+    SettingsModel &m_settings;
+    Services &m_services;
     QList<Placement> m_placements;
     QWidget *m_pageArea = nullptr; // the tab control's page stack
     double m_dpi = 96.0;

@@ -22,7 +22,7 @@ void TestAnalysisCli::extract_data()
     QTest::addColumn<QString>("err");    // expected within standard error
     const QString smile = QString::fromUtf16(u"\U0001F600");
     QTest::newRow("scripts") << "--scripts" << QByteArray("<SCRIPT>x</SCRIPT>\n<script>y</script><SCRIPT>z")
-                             << QByteArray("<SCRIPT>x</SCRIPT>\r\n<SCRIPT>z\r\n") << QString();
+                             << QByteArray("<SCRIPT>x</SCRIPT>\r\n<script>y</script>\r\n<SCRIPT>z\r\n") << QString();
     QTest::newRow("data, UTF-8") << "--data" << QStringLiteral("<P>日本語</P><P>%1</P>").arg(smile).toUtf8()
                                  << QStringLiteral("日本語\r\n%1\r\n").arg(smile).toUtf8() << QString();
     QTest::newRow("NUL") << "--data" << QByteArray("<P>a\0b</P>", 10) << QByteArray("a\0b\r\n", 5) << QString();

@@ -4,6 +4,8 @@
 #include "support/testenv.h"
 
 #include <QRandomGenerator>
+
+#include <algorithm>
 #include <QtTest>
 
 namespace {
@@ -20,7 +22,14 @@ qsizetype find1(const QString &text, QStringView needle, qsizetype from)
 QStringList literalScripts(const QString &text)
 {
     QStringList blocks;
-    for (qsizetype p = find1(text, u"<SCRIPT", 1); p != 0; p = find1(text, u"<SCRIPT", p + 1)) {
+    // The opener in any case: searched in a copy with every ASCII letter in
+    // upper case (the same length, so positions carry over).
+    QString upper = text;
+    for (QChar &c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    }
+    for (qsizetype p = find1(upper, u"<SCRIPT", 1); p != 0; p = find1(upper, u"<SCRIPT", p + 1)) {
         const qsizetype e = find1(text, u"</", p + 1);
         blocks << (e == 0 ? text.mid(p - 1) : text.mid(p - 1, e + 9 - p));
     }
@@ -34,7 +43,10 @@ QStringList literalData(const QString &text)
         g = find1(text, u">", g + 1);
         l = find1(text, u"<", l + 1);
         const QString item = l - g - 1 > 0 ? text.mid(g, l - g - 1) : QString();
-        if (!item.isEmpty() && item != QLatin1String("&nbsp;"))
+        const bool blank = std::all_of(item.begin(), item.end(), [](QChar c) {
+            return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\f';
+        });
+        if (!blank && item != QLatin1String("&nbsp;"))
             items << item;
     }
     return items;
@@ -69,7 +81,10 @@ void TestDataAnalizer::extract_data()
     };
     script("head", "<HEAD><SCRIPT LANGUAGE=JavaScript>x=1;</SCRIPT></HEAD>",
            {"<SCRIPT LANGUAGE=JavaScript>x=1;</SCRIPT>"});
-    script("lower case", "<script>a()</script>", {});
+    script("any case, as the engine writes it", "<script>a()</script><ScRiPt>b</x>",
+           {"<script>a()</script>", "<ScRiPt>b</x>"});
+    // Only ASCII letters fold: a Kelvin sign or a dotless i is no "K" or "I".
+    script("no folding beyond ASCII", "<SCR\u0130PT>x</x><scr\u0131pt>y</x>", {});
     script("first close mark", "<SCRIPT>document.write('</B>');</SCRIPT>", {"<SCRIPT>document.write('</B>');</"});
     script("two", "<SCRIPT>x</SCRIPT><SCRIPT SRC=a.js></SCRIPT>", {"<SCRIPT>x</SCRIPT>", "<SCRIPT SRC=a.js></SCRIPT>"});
     script("overlapping", "<SCRIPT>w('<SCRIPT>')</SCRIPT>", {"<SCRIPT>w('<SCRIPT>')</SCRIPT>", "<SCRIPT>')</SCRIPT>"});
@@ -84,9 +99,11 @@ void TestDataAnalizer::extract_data()
     data("nbsp alone", "<TD>&nbsp;</TD>", {});
     data("nbsp inside", "<P>a&nbsp;</P>", {"a&nbsp;"});
     data("nbsp capitals", "<P>&NBSP;</P>", {"&NBSP;"});
-    data("line break", "<BR>\r\n<BR>", {"\r\n"});
+    // White space between tags is no data; anything else keeps its blanks.
+    data("white space between tags", "<BR>\r\n<BR> \t\f<P>\r\n a \r\n</P>", {"\r\n a \r\n"});
+    data("other spaces are data", "<P>\u00A0</P><P>\u3000</P><P>\v</P>", {"\u00A0", "\u3000", "\v"});
     data("adjacent", "<A><B>", {});
-    data("space kept", "<B>1</B> <I>2</I>", {"1", " ", "2"});
+    data("space between tags dropped", "<B>1</B> <I>2</I>", {"1", "2"});
     data("page", "<HEAD><TITLE>T</TITLE></HEAD><BODY>Hi <B>you</B></BODY>", {"T", "Hi ", "you"});
     data("< before >", "x<P>y</P>", {});
     data("independent cursors", "<P>a > b</P><P>c</P>", {"a > b", " b</P>", "<P>c"});
@@ -117,7 +134,8 @@ void TestDataAnalizer::agreesWithLiteralAlgorithm()
     // of openers, closers, restarts and overlaps turns up, with NULs, lone
     // surrogates and blocks cut inside a pair. The lengths span the analyser's
     // block-at-a-time scans, their leftovers and their buffer refills.
-    const QStringList pieces = {"<", ">", "</", "<SCRIPT", "<SCRIPT>", "</SCRIPT>", "S", "a", " ", "&nbsp;", "\r\n",
+    const QStringList pieces = {"<", ">", "</", "<SCRIPT", "<script>", "</SCRIPT>", "<sCrIp", "S", "a", " ", "&nbsp;",
+                                "\r\n", "\t",
                                 "/", QString(QChar(0)), QString(QChar(0xD83D)), QString(QChar(0xDC00)),
                                 QString::fromUtf16(u"\U0001F600"), QString(QChar(0xFFFF))};
     QRandomGenerator random(20240605);

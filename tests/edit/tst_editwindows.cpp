@@ -5,12 +5,15 @@
 #include "edit/aboutdialog.h"
 #include "edit/findandreplacedialog.h"
 #include "platform/sourcepane.h"
+#include "settings/settingdialog.h"
 #include "platform/webbrowser.h"
-#include "scriptedservices.h"
+#include "support/scripted.h"
 #include "support/testpages.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,29 +34,33 @@ private Q_SLOTS:
     void keystrokeReachesFocusedControl();
     void findSteps_data();
     void findSteps();
-    void seedingAndHistoryOnEnter();
+    void enterSearchesAndKeepsTheKeyboard();
     void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
     void toolbarRunsEveryCommand();
+    void keys_data();
+    void keys();
 
 private:
     FindAndReplaceDialog *openFind()
     {
-        m_form->ID_Sch_Click();
+        m_form->action(QStringLiteral("ID_Sch"))->trigger();
         return m_form->findDialog();
     }
 
     std::unique_ptr<MarkloomForm> m_form;
     SourcePane *m_pane = nullptr;
-    edittest::ScriptedPrompts *m_prompts = nullptr;
-    edittest::ScriptedShell *m_shell = nullptr;
+    markloomtest::ScriptedPrompts *m_prompts = nullptr;
+    markloomtest::ScriptedShell *m_shell = nullptr;
 };
 
 void TestEditWindows::init()
 {
     m_form = std::make_unique<MarkloomForm>();
     m_pane = m_form->HTMLSorceText;
-    installScripted(*m_form, m_prompts, m_shell);
+    const auto scripted = markloomtest::installScripted(*m_form);
+    m_prompts = scripted.prompts;
+    m_shell = scripted.shell;
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -126,13 +133,15 @@ void TestEditWindows::findSteps_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("changedText"); // replaces the text after the first click when not empty
     QTest::addColumn<QStringList>("needles"); // one per click
-    QTest::addColumn<QStringList>("expected"); // selection "start+length" or "end"
+    QTest::addColumn<QStringList>("expected"); // selection "start+length", "end" or "nowhere"
     const QString same;
     QTest::newRow("abcabc") << "abcabc" << same << QStringList(4, "abc") << QStringList{"0+3", "3+3", "end", "0+3"};
     QTest::newRow("hit on the last character") << "aa" << same << QStringList(3, "a")
                                                << QStringList{"0+1", "1+1", "end"};
-    QTest::newRow("longer than the text") << "abc" << same << QStringList(2, "abcd") << QStringList{"end", "end"};
-    QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"end"};
+    QTest::newRow("longer than the text") << "abc" << same << QStringList(2, "abcd")
+                                          << QStringList{"nowhere", "nowhere"};
+    QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"nowhere"};
+    QTest::newRow("changed text ends the pass") << "abcx" << same << QStringList{"b", "a"} << QStringList{"1+1", "end"};
     QTest::newRow("text changed between clicks") << "abcabc" << "abcxabc" << QStringList(2, "abc")
                                                  << QStringList{"0+3", "4+3"};
     QTest::newRow("japanese beside non-BMP") << "\U0001F600日本\U0001F600日本" << same << QStringList(3, "日本")
@@ -148,16 +157,18 @@ void TestEditWindows::findSteps()
     m_pane->SetText(text);
     FindAndReplaceDialog *find = openFind();
     QVERIFY(find);
-    int ends = 0;
+    QStringList messages;
     for (int i = 0; i < needles.size(); ++i) {
         const QString before = selection(m_pane);
         find->FindComb->setEditText(needles[i]);
         QTest::mouseClick(find->FindButton, Qt::LeftButton);
-        const bool end = expected[i] == QLatin1String("end");
-        ends += end ? 1 : 0;
+        const bool end = expected[i] == QLatin1String("end") || expected[i] == QLatin1String("nowhere");
+        if (end) // "nowhere": a pass from the top found nothing at all
+            messages << (expected[i] == QLatin1String("end") ? QStringLiteral("検索が終了しました。")
+                                                              : QStringLiteral("\"%1\"は見つかりません。").arg(needles[i]));
         QCOMPARE(selection(m_pane), end ? before : expected[i]);
         QCOMPARE(find->searchPos(), end ? 0 : m_pane->SelStart() + 2);
-        QCOMPARE(m_prompts->messages, QStringList(ends, QStringLiteral("検索が終了しました。")));
+        QCOMPARE(m_prompts->messages, messages);
         if (i == 0 && !changedText.isEmpty()) {
             m_pane->SetText(changedText);
             QCOMPARE(openFind(), find); // reopening keeps the position too
@@ -165,33 +176,42 @@ void TestEditWindows::findSteps()
     }
 }
 
-void TestEditWindows::seedingAndHistoryOnEnter()
+// Enter in the search box files the text once and searches at once; the
+// keyboard stays in the dialog, so the next Enter finds the next hit and
+// never types over the one selected.
+void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
 {
-    m_pane->SetText(QStringLiteral("find me, find me"));
+    const QString text = QStringLiteral("find me, find me");
+    m_pane->SetText(text);
     m_pane->SetSelStart(5);
     m_pane->SetSelLength(2);
     FindAndReplaceDialog *find = openFind();
     QVERIFY(find->isWindow() && !find->parentWidget());
     QCOMPARE(find->FindComb->currentText(), QStringLiteral("me"));
+    QVERIFY(QTest::qWaitForWindowActive(find));
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
     m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, emptied
     QCOMPARE(openFind(), find);
     QCOMPARE(find->FindComb->currentText(), QString());
 
-    // Enter sent to the combo box itself files the text, duplicates and empty
-    // text included, and moves to the find button without searching.
     QTest::keyClicks(find->FindComb, QStringLiteral("find"));
     QTest::keyClick(find->FindComb, Qt::Key_Return);
-    QTRY_VERIFY(find->FindButton->hasFocus());
-    QTest::keyClick(find->FindComb, Qt::Key_Enter);
-    find->FindComb->setEditText(QString());
+    QCOMPARE(selection(m_pane), QStringLiteral("0+4"));
+    QVERIFY(find->FindComb->lineEdit()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(selection(m_pane), QStringLiteral("9+4"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("検索が終了しました。")});
+    QVERIFY(find->FindComb->lineEdit()->hasFocus());
+    QCOMPARE(m_pane->Text(), text);
+    QCOMPARE(find->FindComb->count(), 1); // filed once for the text typed
+    find->FindComb->setEditText(QString()); // a new text is filed again, empty too
     QTest::keyClick(find->FindComb, Qt::Key_Return);
-    QCOMPARE(find->FindComb->count(), 3);
-    QCOMPARE(find->FindComb->itemText(0), QStringLiteral("find"));
-    QCOMPARE(find->FindComb->itemText(1), QStringLiteral("find"));
-    QCOMPARE(find->FindComb->itemText(2), QString());
-    QCOMPARE(selection(m_pane), QStringLiteral("1+0"));
-    QVERIFY(find->searchPos() == 0 && m_prompts->messages.isEmpty());
+    QCOMPARE(find->FindComb->count(), 2);
+    QCOMPARE(find->FindComb->itemText(1), QString());
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_form->findDialog());
 }
 
 void TestEditWindows::topmostAfterFirstSearchUntilCancel()
@@ -202,7 +222,6 @@ void TestEditWindows::topmostAfterFirstSearchUntilCancel()
     find->FindComb->setEditText(QStringLiteral("b"));
     find->FindButton->click();
     QVERIFY(find->isTopmost() && find->isVisible());
-    QTRY_VERIFY(m_pane->hasFocus()); // the main window comes back with the pane focused
 
     // The end notice is not hidden behind the dialog; afterwards it is on top again.
     bool topmostDuringMessage = true;
@@ -222,7 +241,7 @@ void TestEditWindows::topmostAfterFirstSearchUntilCancel()
 // Modeless, and one window however often it is asked for.
 void TestEditWindows::aboutStaysOneWindow()
 {
-    m_form->ID_About_Click();
+    m_form->action(QStringLiteral("ID_About"))->trigger();
     QPointer<AboutDialog> about = m_form->aboutDialog();
     m_form->action(QStringLiteral("ID_About"))->trigger();
     QCOMPARE(m_form->aboutDialog(), about.data());
@@ -233,6 +252,11 @@ void TestEditWindows::aboutStaysOneWindow()
     QVERIFY(!QApplication::activeModalWidget());
     QTest::mouseClick(about->OKButton, Qt::LeftButton);
     QTRY_VERIFY(about.isNull() && !m_form->aboutDialog());
+    m_form->action(QStringLiteral("ID_About"))->trigger();
+    about = m_form->aboutDialog();
+    QVERIFY(QTest::qWaitForWindowActive(about));
+    QTest::keyClick(about->OKButton, Qt::Key_Escape);
+    QTRY_VERIFY(about.isNull());
 }
 
 // Each button runs its command through its own action; indexes out of range
@@ -270,21 +294,22 @@ void TestEditWindows::toolbarRunsEveryCommand()
     // The bar's text goes as it is, typed but not visited; a refusal is reported.
     m_form->AddressBarCombo->setEditText(QStringLiteral("example.org/a b"));
     press("IE_Button");
-    m_form->MainFormToolbar_ButtonClick(0);
-    m_form->MainFormToolbar_ButtonClick(11);
     const QUrl url = WebBrowser::urlFromUserInput(QStringLiteral("example.org/a b"));
     QCOMPARE(url.host(), QStringLiteral("example.org"));
-    QCOMPARE(m_shell->openedUrls, QList<QUrl>(3, url));
+    QCOMPARE(m_shell->openedUrls, QList<QUrl>{url});
     QVERIFY(m_prompts->messages.isEmpty());
     m_shell->answer = false;
-    m_form->ID_IEVIEW_Click();
+    m_form->action(QStringLiteral("ID_IEVIEW"))->trigger();
     QCOMPARE(m_prompts->messages.size(), 1);
-    // The options entry cannot be chosen and does nothing.
+    // The options entry cannot be chosen.
     QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
-    m_form->IE_Option_Click();
-    QVERIFY(m_shell->openedUrls.size() == 4 && m_shell->others == 0 && m_prompts->messages.size() == 1);
 
-    // Home empties the pane and switches the page commands off; stop switches them on again at once.
+    // Home asks about the edits; then it empties the pane and switches the
+    // page commands off; stop switches them on again at once.
+    press("home_Button");
+    QCOMPARE(m_prompts->saveQuestions, 1);
+    QCOMPARE(m_pane->Text(), QStringLiteral("cdef"));
+    m_prompts->saveQuestionAnswers << unsaved::Answer::Discard;
     press("home_Button");
     QCOMPARE(m_pane->Text(), QString());
     QVERIFY(!m_form->action(QStringLiteral("Save_Button"))->isEnabled());
@@ -292,6 +317,69 @@ void TestEditWindows::toolbarRunsEveryCommand()
     press("Stop_Button1");
     QVERIFY(m_form->action(QStringLiteral("Save_Button"))->isEnabled());
     QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+}
+
+void TestEditWindows::keys_data()
+{
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("effect");
+    const auto row = [](const char *key, const char *effect) {
+        QTest::addRow("%s: %s", key, effect) << QKeySequence(QString::fromLatin1(key)) << QString::fromLatin1(effect);
+    };
+    row("Ctrl+S", "save dialog");
+    row("Ctrl+Shift+S", "save dialog");
+    row("Ctrl+N", "new copy");
+    row("Ctrl+W", "closed");
+    row("Ctrl+F", "find");
+    row("F3", "find");
+    row("Ctrl+,", "settings");
+    row("Alt+Home", "home");
+    for (const char *key : {"Ctrl+L", "Alt+D", "F6"})
+        row(key, "address bar");
+    row("Ctrl+V", "pasted once");
+    row("Ctrl+D", "nothing");
+}
+
+// Pressed in the pane: each key runs its command; the pane's own line
+// commands no longer surprise; an edit key acts once, as the pane's own.
+void TestEditWindows::keys()
+{
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, effect);
+    m_pane->SetText(QStringLiteral("abc"));
+    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/"));
+    m_pane->setFocus();
+    QTRY_VERIFY(m_pane->hasFocus());
+    QTest::keySequence(m_pane, key);
+    const QString text = m_pane->Text();
+    if (effect == QLatin1String("save dialog"))
+        QCOMPARE(m_prompts->saveInitialNames.size(), 1);
+    else if (effect == QLatin1String("new copy"))
+        QCOMPARE(m_shell->starts.size(), 1);
+    else if (effect == QLatin1String("closed"))
+        QVERIFY(!m_form->isVisible());
+    else if (effect == QLatin1String("find"))
+        QVERIFY(m_form->findDialog() && m_form->findDialog()->isVisible());
+    else if (effect == QLatin1String("settings"))
+        QVERIFY(m_form->settingDialog() && m_form->settingDialog()->isVisible());
+    else if (effect == QLatin1String("home"))
+        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    else if (effect == QLatin1String("address bar"))
+        QTRY_VERIFY(m_form->AddressBarCombo->lineEdit()->hasFocus()
+                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("mltest://a/"));
+    else if (effect == QLatin1String("pasted once"))
+        QTRY_COMPARE(m_pane->Text(), QStringLiteral("CLIPabc"));
+    if (effect != QLatin1String("home") && effect != QLatin1String("pasted once"))
+        QCOMPARE(text, QStringLiteral("abc"));
+    // The menus show every key, edit keys included.
+    if (effect == QLatin1String("nothing")) {
+        QStringList shown;
+        for (QAction *menu : m_form->menuBar()->actions())
+            for (QAction *item : menu->menu()->actions())
+                shown << item->text().section(QLatin1Char('\t'), 1) + item->shortcut().toString();
+        QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
+                 QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 Ctrl+,"));
+    }
 }
 
 MARKLOOM_UI_TEST_MAIN(TestEditWindows)

@@ -6,10 +6,13 @@
 #include "edit/findandreplacedialog.h"
 #include "platform/sourcepane.h"
 #include "platform/webbrowser.h"
-#include "scriptedservices.h"
+#include "support/scripted.h"
 #include "support/testpages.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QStringEncoder>
 #include <QtTest>
 
@@ -17,6 +20,7 @@
 #include <unistd.h>
 
 using markloomtest::TestPages;
+Q_DECLARE_METATYPE(unsaved::Answer)
 
 static QByteArray systemBytes(const QString &text) { return QStringEncoder(QStringConverter::System).encode(text); }
 
@@ -37,21 +41,25 @@ private Q_SLOTS:
     void savedBytesAreThePaneText();
     void failedWriteKeepsState_data();
     void failedWriteKeepsState();
-    void newStartsMinimizedCopy_data();
-    void newStartsMinimizedCopy();
-    void closeRunsShutDown();
+    void newStartsCopy_data();
+    void newStartsCopy();
+    void unsavedEditsQuestion_data();
+    void unsavedEditsQuestion();
 
 private:
     // A form loaded with page a/one.html (document name "One"), or without a page.
     void makeForm(const QString &url = TestPages::url(QStringLiteral("a/one.html")));
     QString inDir(const QString &name) const { return m_dir->filePath(name); }
     Prompts::SaveChoice choice(const QString &name) const { return {inDir(name), name}; }
+    void trigger(const char *name) { m_form->action(QString::fromLatin1(name))->trigger(); }
+    // Types into the pane at its start, as the user would.
+    void edit(const QString &text) { m_form->HTMLSorceText->insertAt(text, 0, 0); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<MarkloomForm> m_form;
     std::unique_ptr<TestPages> m_pages;
-    edittest::ScriptedPrompts *m_prompts = nullptr;
-    edittest::ScriptedShell *m_shell = nullptr;
+    markloomtest::ScriptedPrompts *m_prompts = nullptr;
+    markloomtest::ScriptedShell *m_shell = nullptr;
 };
 
 void TestFileCommands::init()
@@ -66,10 +74,12 @@ void TestFileCommands::makeForm(const QString &url)
 {
     m_form = std::make_unique<MarkloomForm>(url);
     m_pages->installOn(m_form->WebBrowser1->browserProfile());
-    installScripted(*m_form, m_prompts, m_shell);
+    const auto scripted = markloomtest::installScripted(*m_form);
+    m_prompts = scripted.prompts;
+    m_shell = scripted.shell;
     if (!url.isEmpty()) {
         m_form->Form_Load();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_form->docName().isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->document().docName().isEmpty(), 20000);
     }
 }
 
@@ -84,21 +94,21 @@ void TestFileCommands::cleanup()
 void TestFileCommands::saveAsThenNavigationThenSave()
 {
     makeForm();
-    m_form->ID_Save_Click(); // never saved: the save dialog; cancelled, nothing changes
-    QVERIFY(!m_form->hasFile() && m_form->filePath().isEmpty());
+    trigger("ID_Save"); // never saved: the save dialog; cancelled, nothing changes
+    QVERIFY(!m_form->document().hasFile() && m_form->document().filePath().isEmpty());
     m_prompts->saveAnswers << choice(QStringLiteral("a.txt"));
-    m_form->ID_Save_Click();
+    trigger("ID_Save");
     QCOMPARE(m_prompts->saveInitialNames, QStringList(2, QStringLiteral("One")));
     QCOMPARE(m_prompts->lastSaveFilters, (QStringList{QStringLiteral("テキストファイル (*.txt)"),
                                                       QStringLiteral("HTMLファイル (*.html)"),
                                                       QStringLiteral("HTMファイル (*.htm)")}));
-    QVERIFY(m_form->hasFile());
+    QVERIFY(m_form->document().hasFile());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("One a.txt - Markloom"));
     QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("first"));
 
     m_form->WebBrowser1->Navigate2(TestPages::url(QStringLiteral("a/two.html")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->docName(), QStringLiteral("Two"), 20000);
-    m_form->ID_Save_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->document().docName(), QStringLiteral("Two"), 20000);
+    trigger("ID_Save");
     QCOMPARE(m_prompts->saveInitialNames.size(), 2); // no dialog this time
     QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("second"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Two a.txt - Markloom"));
@@ -129,9 +139,9 @@ void TestFileCommands::savedBytesAreThePaneText()
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("a much longer earlier content") > 0);
     old.close();
     m_prompts->saveAnswers << choice(name);
-    m_form->ID_SaveAs_Click();
+    trigger("ID_SaveAs");
     QVERIFY(m_prompts->messages.isEmpty());
-    QCOMPARE(m_form->fileTitle(), name);
+    QCOMPARE(m_form->document().fileTitle(), name);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{name});
     QVERIFY(contents(inDir(name)) == systemBytes(text)); // QCOMPARE would print 10 MB on failure
 }
@@ -169,35 +179,35 @@ void TestFileCommands::failedWriteKeepsState()
     makeForm();
     if (savedBefore) {
         m_prompts->saveAnswers << choice(QStringLiteral("good.txt"));
-        m_form->ID_SaveAs_Click();
+        trigger("ID_SaveAs");
     }
     const QByteArray earlier = contents(inDir(QStringLiteral("good.txt")));
-    m_form->HTMLSorceText->SetText(QStringLiteral("later ") + QString(8192, QLatin1Char('x')));
-    QVERIFY(m_form->m_bModfied);
+    edit(QStringLiteral("later ") + QString(8192, QLatin1Char('x')));
+    QVERIFY(m_form->document().isModified());
     const QString caption = m_form->windowTitle();
-    const QString title = m_form->fileTitle();
+    const QString title = m_form->document().fileTitle();
 
     if (target.isEmpty()) {
         const DiskLimit full;
         QVERIFY(full.ok());
-        m_form->ID_Save_Click();
+        trigger("ID_Save");
     } else {
         const QString path = target.startsWith(QLatin1Char('/')) ? target : inDir(target);
         m_prompts->saveAnswers << Prompts::SaveChoice{path, QStringLiteral("x.txt")};
-        m_form->ID_SaveAs_Click();
-        QCOMPARE(m_form->filePath(), path); // taken even though the write failed
+        trigger("ID_SaveAs");
+        QCOMPARE(m_form->document().filePath(), path); // taken even though the write failed
     }
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("ファイル書き込みに失敗しました。")});
-    QCOMPARE(m_form->hasFile(), savedBefore);
-    QVERIFY(m_form->m_bModfied);
+    QCOMPARE(m_form->document().hasFile(), savedBefore);
+    QVERIFY(m_form->document().isModified());
     QCOMPARE(m_form->windowTitle(), caption);
-    QCOMPARE(m_form->fileTitle(), title);
+    QCOMPARE(m_form->document().fileTitle(), title);
     QCOMPARE(contents(inDir(QStringLiteral("good.txt"))), earlier);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), savedBefore ? QStringList{"good.txt"} : QStringList());
     QVERIFY(::stat("/dev/full", &st) != 0 || S_ISCHR(st.st_mode)); // still a device
 }
 
-void TestFileCommands::newStartsMinimizedCopy_data()
+void TestFileCommands::newStartsCopy_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<bool>("starts");
@@ -207,33 +217,98 @@ void TestFileCommands::newStartsMinimizedCopy_data()
 }
 
 // The address goes in whole and unchanged, after the end of the options.
-void TestFileCommands::newStartsMinimizedCopy()
+void TestFileCommands::newStartsCopy()
 {
     QFETCH(QString, address);
     QFETCH(bool, starts);
     makeForm(QString());
     m_shell->answer = starts;
     m_form->AddressBarCombo->setEditText(address);
-    m_form->ID_New_Click();
+    trigger("ID_New");
     QCOMPARE(m_shell->starts, (QList<QStringList>{{QCoreApplication::applicationFilePath(), "--", address}}));
-    QCOMPARE(m_shell->others, 0);
     QCOMPARE(m_prompts->messages.size(), starts ? 0 : 1);
 }
 
-// No question about the unsaved edit; other windows go with the main one.
-void TestFileCommands::closeRunsShutDown()
+void TestFileCommands::unsavedEditsQuestion_data()
 {
-    makeForm(QString());
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<unsaved::Answer>("answer");
+    QTest::addColumn<QString>("saveAs"); // the file chosen when saving; empty: the dialog is cancelled
+    QTest::addColumn<bool>("proceeds");
+    using A = unsaved::Answer;
+    for (const char *action : {"enter", "home", "close", "close box"}) {
+        QTest::addRow("%s, cancel", action) << action << A::Cancel << QString() << false;
+        QTest::addRow("%s, discard", action) << action << A::Discard << QString() << true;
+        QTest::addRow("%s, save", action) << action << A::Save << "saved.html" << true;
+    }
+    QTest::newRow("enter, save cancelled") << "enter" << A::Save << QString() << false;
+    QTest::newRow("drop, cancel") << "drop" << A::Cancel << QString() << false;
+    QTest::newRow("drop, discard") << "drop" << A::Discard << QString() << true;
+    QTest::newRow("close, save fails") << "close" << A::Save << "no/such/dir/x.html" << false;
+    QTest::newRow("home, save fails") << "home" << A::Save << "no/such/dir/x.html" << false;
+}
+
+// Every action that would drop unsaved edits asks first and obeys: after
+// キャンセル, or a save that did not happen, text, caption, address and the
+// window stay exactly as they were.
+void TestFileCommands::unsavedEditsQuestion()
+{
+    QFETCH(QString, action);
+    QFETCH(unsaved::Answer, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, proceeds);
+    makeForm();
     m_form->show();
-    m_form->HTMLSorceText->SetText(QStringLiteral("x"));
-    m_form->HTMLSorceText->SetText(QStringLiteral("unsaved"));
-    QVERIFY(m_form->m_bModfied);
-    m_form->ID_Sch_Click();
-    QPointer<FindAndReplaceDialog> find = m_form->findDialog();
-    QVERIFY(find && find->isVisible());
-    m_form->ID_Close_Click();
-    QVERIFY(m_prompts->messages.isEmpty() && m_prompts->saveInitialNames.isEmpty());
-    QVERIFY(!m_form->isVisible() && find.isNull());
+    edit(QStringLiteral("edited "));
+    const QString text = m_form->HTMLSorceText->Text();
+    const QString caption = m_form->windowTitle();
+    QCOMPARE(caption, QStringLiteral("One* - Markloom"));
+    m_prompts->saveQuestionAnswers << answer;
+    if (!saveAs.isEmpty())
+        m_prompts->saveAnswers << choice(saveAs);
+
+    const QString two = TestPages::url(QStringLiteral("a/two.html"));
+    if (action == QLatin1String("enter")) {
+        m_form->AddressBarCombo->setEditText(two);
+        QTest::keyClick(m_form->AddressBarCombo, Qt::Key_Return);
+    } else if (action == QLatin1String("drop")) {
+        QMimeData data;
+        data.setUrls({QUrl(two)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &enter);
+        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &drop);
+    } else if (action == QLatin1String("home")) {
+        trigger("home_Button");
+    } else if (action == QLatin1String("close")) {
+        trigger("ID_Close");
+    } else {
+        m_form->close();
+    }
+    QCOMPARE(m_prompts->saveQuestions, 1);
+    const bool saved = answer == unsaved::Answer::Save && proceeds;
+    QCOMPARE(contents(inDir(saveAs)) == systemBytes(text), saved);
+    if (!proceeds) {
+        QCOMPARE(m_form->HTMLSorceText->Text(), text);
+        QCOMPARE(m_form->windowTitle(), caption);
+        QVERIFY(m_form->document().isModified());
+        QVERIFY(m_form->isVisible());
+        const bool typed = action == QLatin1String("enter") || action == QLatin1String("drop");
+        QCOMPARE(m_form->AddressBarCombo->currentText(), typed ? two : TestPages::url("a/one.html"));
+        QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+        QCOMPARE(m_pages->requestCount(QStringLiteral("a/two.html")), 0);
+        QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);
+        return;
+    }
+    if (action.startsWith(QLatin1String("close"))) {
+        QVERIFY(!m_form->isVisible());
+        return;
+    }
+    QVERIFY(!m_form->document().isModified());
+    // The old name, without the mark, until the new page arrives.
+    QCOMPARE(m_form->windowTitle(), saved ? QStringLiteral("One %1 - Markloom").arg(saveAs) : QStringLiteral("One - Markloom"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_form->document().docName() != QLatin1String("One"), 20000);
+    QVERIFY(!m_form->HTMLSorceText->Text().contains(QStringLiteral("edited")));
 }
 
 MARKLOOM_UI_TEST_MAIN(TestFileCommands)

@@ -2,9 +2,9 @@
 #include "favorites/addfavoritedialog.h"
 #include "favorites/favform.h"
 #include "favorites/shortcutreader.h"
-#include "platform/prompts.h"
-#include "platform/shell.h"
+#include "platform/sourcepane.h"
 #include "platform/webbrowser.h"
+#include "support/scripted.h"
 #include "support/testpages.h"
 
 #include <QAction>
@@ -17,38 +17,19 @@
 
 namespace {
 
-struct LoggingPrompts final : Prompts {
-    QStringList *log;
-    explicit LoggingPrompts(QStringList *messages) : log(messages) {}
-    void message(QWidget *, const QString &text) override { log->append(text); }
-    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &, const QString &) override { return {}; }
-    std::optional<QColor> chooseColor(QWidget *, const QColor &) override { return {}; }
-};
-
-struct LoggingShell final : Shell {
-    QStringList *log;
-    bool answer;
-    LoggingShell(QStringList *folders, bool ok) : log(folders), answer(ok) {}
-    bool openUrl(const QUrl &) override { return false; }
-    bool openFolder(const QString &path) override
-    {
-        log->append(path);
-        return answer;
-    }
-    bool startDetached(const QString &, const QStringList &, bool) override { return false; }
-};
-
 QString favoritesDir()
 {
     return QString::fromLocal8Bit(qgetenv("MARKLOOM_FAVORITES"));
 }
 
-void writeShortcut(const QString &relative, const QString &address)
+void writeShortcut(const QString &relative, const QString &address, bool withDefault = true)
 {
     QDir().mkpath(QFileInfo(favoritesDir() + '/' + relative).absolutePath());
     QFile f(favoritesDir() + '/' + relative);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[DEFAULT]\r\nBASEURL=" + address.toUtf8() + "\r\n[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n");
+    if (withDefault)
+        f.write("[DEFAULT]\r\nBASEURL=" + address.toUtf8() + "\r\n");
+    f.write("[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n");
 }
 
 QStringList topLevelTexts(const QTreeWidget *tree)
@@ -92,7 +73,7 @@ void TestFavForm::viewAndReload()
     writeShortcut("top.url", "http://top.test/");
     writeShortcut("A/a.url", "http://a.test/");
     MarkloomForm form;
-    form.ID_fvView_Click();
+    form.action("ID_fvView")->trigger();
     FavForm *fav = form.favForm();
     QVERIFY(fav && fav->isVisible() && !fav->parentWidget());
     QCOMPARE(fav->windowTitle(), QStringLiteral("お気に入り"));
@@ -102,7 +83,7 @@ void TestFavForm::viewAndReload()
     writeShortcut("late.url", "http://late.test/");
     QVERIFY(QFile::remove(favoritesDir() + "/top.url"));
     fav->hide();
-    form.ID_fvView_Click();
+    form.action("ID_fvView")->trigger();
     QCOMPARE(form.favForm(), fav);
     QVERIFY(fav->isVisible());
     QCOMPARE(topLevelTexts(fav->FavTree), (QStringList{"A", "top.url"}));
@@ -128,23 +109,41 @@ void TestFavForm::folderAndFileClicks()
 {
     writeShortcut("Folder/page.url", m_page);
     writeShortcut("Folder/Empty/x.lnk", m_page);
+    writeShortcut("Folder/other.url", m_page + "?other", false);
     MarkloomForm form;
+    const auto scripted = markloomtest::installScripted(form);
     m_pages.installOn(form.WebBrowser1->browserProfile());
     QSignalSpy loads(form.WebBrowser1, &QWebEngineView::loadStarted);
-    form.ID_fvView_Click();
+    form.action("ID_fvView")->trigger();
     FavForm *fav = form.favForm();
     form.AddressBarCombo->setEditText("typed");
 
     clickNode(fav->FavTree, "Folder");
     clickNode(fav->FavTree, "Empty");
-    QCOMPARE(form.AddressBarCombo->currentText(), QStringLiteral("typed"));
-    // A shortcut without an address: the empty text, nothing to load.
+    // A shortcut without an address: said so, the bar as it was, nothing loaded.
     clickNode(fav->FavTree, "x.lnk");
-    QCOMPARE(form.AddressBarCombo->currentText(), QString());
+    QCOMPARE(scripted.prompts->messages, QStringList{QStringLiteral("このお気に入りにはアドレスがありません。")});
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) // the keyboard opens the selected one too
+        QTest::keyClick(fav->FavTree, key);
+    QCOMPARE(scripted.prompts->messages.size(), 3);
+    QCOMPARE(form.AddressBarCombo->currentText(), QStringLiteral("typed"));
     clickNode(fav->FavTree, "page.url");
     QCOMPARE(form.AddressBarCombo->currentText(), m_page + "\r\n");
-    QTRY_COMPARE(form.docName(), QStringLiteral("Fav: page?"));
+    QTRY_COMPARE(form.document().docName(), QStringLiteral("Fav: page?"));
     QCOMPARE(loads.count(), 1);
+
+    // Over unsaved edits it asks first; キャンセル keeps everything, 保存しない goes.
+    form.HTMLSorceText->insertAt(QStringLiteral("edit"), 0, 0);
+    QVERIFY(form.document().isModified());
+    clickNode(fav->FavTree, "other.url");
+    QCOMPARE(scripted.prompts->saveQuestions, 1);
+    QCOMPARE(form.AddressBarCombo->currentText(), m_page);
+    QVERIFY(form.HTMLSorceText->Text().startsWith(QStringLiteral("edit")));
+    scripted.prompts->saveQuestionAnswers << unsaved::Answer::Discard;
+    clickNode(fav->FavTree, "other.url"); // only [InternetShortcut] URL=: it opens
+    QCOMPARE(form.AddressBarCombo->currentText(), m_page + "?other");
+    QTRY_COMPARE(m_pages.requestCount("fav.test/page.html"), 2);
+    QCOMPARE(scripted.prompts->saveQuestions, 2);
 }
 
 void TestFavForm::addDialogRoundTrip()
@@ -153,9 +152,9 @@ void TestFavForm::addDialogRoundTrip()
     MarkloomForm form;
     m_pages.installOn(form.WebBrowser1->browserProfile());
     form.WebBrowser1->Navigate2(m_page);
-    QTRY_COMPARE(form.docName(), QStringLiteral("Fav: page?"));
+    QTRY_COMPARE(form.document().docName(), QStringLiteral("Fav: page?"));
 
-    form.ID_fvAdd_Click();
+    form.action("ID_fvAdd")->trigger();
     auto *dialog = form.findChild<AddFavoriteDialog *>();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->NameText->text(), QStringLiteral("Fav_ page_"));
@@ -167,7 +166,7 @@ void TestFavForm::addDialogRoundTrip()
     QCOMPARE(favorites::readShortcutUrl(written), m_page + "\r\n");
 
     // Cancel writes nothing.
-    form.ID_fvAdd_Click();
+    form.action("ID_fvAdd")->trigger();
     QTRY_COMPARE(form.findChildren<AddFavoriteDialog *>().size(), 1);
     QTest::mouseClick(form.findChild<AddFavoriteDialog *>()->CancelButton, Qt::LeftButton);
     QCOMPARE(QDir(favoritesDir() + "/Sub").entryList(QDir::Files).size(), 1);
@@ -175,23 +174,22 @@ void TestFavForm::addDialogRoundTrip()
 
 void TestFavForm::arrangeOpensFolder()
 {
-    QStringList opened, messages;
     MarkloomForm form;
-    form.setPrompts(std::make_unique<LoggingPrompts>(&messages));
-    form.setShell(std::make_unique<LoggingShell>(&opened, true));
-    form.ID_fvArrange_Click(); // the folder is made first
-    QCOMPARE(opened, QStringList{favoritesDir()});
+    const auto scripted = markloomtest::installScripted(form);
+    QAction *arrange = form.action("ID_fvArrange");
+    arrange->trigger(); // the folder is made first
+    QCOMPARE(scripted.shell->openedFolders, QStringList{favoritesDir()});
     QVERIFY(QFileInfo(favoritesDir()).isDir());
-    QVERIFY(messages.isEmpty());
+    QVERIFY(scripted.prompts->messages.isEmpty());
 
     // The desktop refuses, or a file stands where the folder should be: a message each.
-    form.setShell(std::make_unique<LoggingShell>(&opened, false));
-    form.ID_fvArrange_Click();
+    scripted.shell->answer = false;
+    arrange->trigger();
     QVERIFY(QDir(favoritesDir()).removeRecursively() && QFile(favoritesDir()).open(QIODevice::WriteOnly));
-    form.ID_fvArrange_Click();
-    QCOMPARE(opened.size(), 2);
-    QCOMPARE(messages.size(), 2);
-    QVERIFY(messages.at(0).contains(favoritesDir()));
+    arrange->trigger();
+    QCOMPARE(scripted.shell->openedFolders.size(), 2);
+    QCOMPARE(scripted.prompts->messages.size(), 2);
+    QVERIFY(scripted.prompts->messages.at(0).contains(favoritesDir()));
     QVERIFY(QFile::remove(favoritesDir()));
 }
 

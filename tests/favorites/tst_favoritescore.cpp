@@ -75,7 +75,13 @@ void TestFavoritesCore::shortcut_data()
     const QByteArray four = shortcutFor("http://a.test/x");
     row("four lines, DEFAULT in capitals", "a.url", four, "http://a.test/x\r\n");
     row("marker in small letters", "a.url", "[default]\nX=v\n[y]", "v\n");
-    row("only InternetShortcut", "a.url", "[InternetShortcut]\r\nURL=http://a/\r\n", "");
+    // Without an address in [DEFAULT], the URL= line of [InternetShortcut], as most programs write them.
+    row("only InternetShortcut", "a.url", "[InternetShortcut]\r\nURL=http://a/\r\nIconIndex=0\r\n", "http://a/");
+    row("URL key in any case, last line", "a.url", "[internetshortcut]\nIconFile=x\nurl=http://a/?b=[1]", "http://a/?b=[1]");
+    row("empty DEFAULT value falls back", "a.url", "[DEFAULT]\r\nBASEURL=\r\n[InternetShortcut]\r\nURL=http://b/\r\n",
+        "http://b/");
+    row("URL= in another section", "a.url", "[Other]\r\nURL=http://no/\r\n[InternetShortcut]\r\nX=1\r\n", "");
+    row("URL line across pieces", "a.url", "[InternetShortcut]\n" + QByteArray(65536 - 22, ' ') + "\nURL=http://p/", "http://p/");
     row("DEFAULT last, runs to the end", "a.url", "[InternetShortcut]\r\nURL=http://1/\r\n[DEFAULT]\r\nB=http://2/\r\n",
         "http://2/\r\n");
     row("no line break at the end", "a.url", "[Default]\r\nX=abc", "abc");
@@ -104,7 +110,7 @@ void TestFavoritesCore::shortcut()
     writeFile(m_dir, fileName, content);
     QCOMPARE(readShortcutUrl(m_dir + '/' + fileName), expected);
     if (!fileName.endsWith(QLatin1String(".lnk")))
-        QCOMPARE(defaultSectionValue(QString::fromUtf8(content)), expected);
+        QCOMPARE(shortcutAddress(QString::fromUtf8(content)), expected);
 }
 
 void TestFavoritesCore::tree_data()
