@@ -5,9 +5,9 @@
 // running, else activated in-process, and both editors' interfaces are asked
 // for once, as a screen reader would.
 //
-// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N] [--only pane|bare] [--html]
+// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N] [--only pane|bare] [--html] [--wrap]
 // (--only: time one editor, for a profiler; the other column stays empty.
-//  --html: both editors colour the text with the HTML lexer.)
+//  --html: both editors colour the text with the HTML lexer. --wrap: both wrap words.)
 
 #include "platform/sourcepane.h"
 
@@ -139,6 +139,7 @@ int main(int argc, char *argv[])
     int reps = 15;
     QString only;
     const bool html = app.arguments().contains(QLatin1String("--html"));
+    const bool wrap = app.arguments().contains(QLatin1String("--wrap"));
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--sizes"))
@@ -190,6 +191,8 @@ int main(int argc, char *argv[])
         for (const Editor &e : editors) {
             if (html)
                 e.widget->setLexer(new QsciLexerHTML(e.widget.get()));
+            if (wrap)
+                e.widget->setWrapMode(QsciScintilla::WrapWord);
             e.widget->resize(1000, 700);
             e.widget->show();
             if (!QTest::qWaitForWindowExposed(e.widget.get()))

@@ -7,6 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD=${BUILD:-build}
+# Benchmarks are built on request only: switch them on in this build folder.
+if [ "$BUILD" = build ]; then cmake --preset default -DMARKLOOM_BENCH=ON; else cmake -S . -B "$BUILD" -DMARKLOOM_BENCH=ON; fi >/dev/null
 cmake --build "$BUILD" --target bench_typing >/dev/null
 export QT_LOGGING_RULES="qt.qpa.*=false;qt.accessibility.*=false"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}; chmod 700 "$XDG_RUNTIME_DIR"
