@@ -160,10 +160,12 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     setEolVisibility(false);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
 
-    // Only the notices sent before a change: the editor's own accessibility
-    // answers those that follow one by counting the characters from the start
-    // of the text, on every key. The pane answers screen readers itself.
-    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    // Only the notices sent before a change (and fold changes, which the
+    // editor needs once a lexer folds): the editor's own accessibility answers
+    // those that follow a change by counting the characters from the start of
+    // the text, on every key. The pane answers screen readers itself, and
+    // raises the editor's textChanged and linesChanged in their place.
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CHANGEFOLD);
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char *, int length, int, int, int, int, int, int) {
                 if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
@@ -220,6 +222,8 @@ void SourcePane::SetText(const QString &text)
         m_caretBytes = -1;
         announceCaret();
     }
+    Q_EMIT textChanged();
+    Q_EMIT linesChanged();
     Q_EMIT Change();
 }
 
@@ -246,14 +250,14 @@ void SourcePane::beginEdit(long position, long length, bool insert)
     edit.position = position;
     edit.length = length;
     edit.documentLength = SendScintilla(SCI_GETLENGTH) + (insert ? length : -length);
+    edit.lines = SendScintilla(SCI_GETLINECOUNT);
     if (indexed()) {
         edit.indexed = true;
-        const long lines = SendScintilla(SCI_GETLINECOUNT);
         const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
         edit.headLines = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line)) < position ? line + 1
                                                                                                         : line;
         const long last = insert ? position : position + length;
-        edit.tailLines = lines - 1 - SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(last));
+        edit.tailLines = edit.lines - 1 - SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(last));
         edit.offset = offsetAt(position);
         if (!insert)
             edit.removed = textRange(position, position + length);
@@ -322,6 +326,9 @@ void SourcePane::finishEdit()
     }
     if (digits(lines) != m_marginDigits)
         updateMargin();
+    Q_EMIT textChanged();
+    if (lines != edit.lines)
+        Q_EMIT linesChanged();
     Q_EMIT Change();
 }
 

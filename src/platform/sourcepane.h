@@ -77,6 +77,7 @@ private:
         long position = 0; // bytes
         long length = 0;   // bytes
         long documentLength = 0; // once done
+        long lines = 0;          // before
         bool indexed = false;    // the fields below are filled
         long headLines = 0;      // lines that start before the change
         long tailLines = 0;      // lines after it, moved as a block
