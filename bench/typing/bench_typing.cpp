@@ -5,7 +5,7 @@
 // running, else activated in-process, and both editors' interfaces are asked
 // for once, as a screen reader would.
 //
-// Usage: bench_typing [--sizes 1,10,50] [--line 5] [--reps N] [--only pane|bare] [--html] [--wrap]
+// Usage: bench_typing [--sizes 1,10,50 (0: none)] [--line 5] [--reps N] [--only pane|bare] [--html] [--wrap]
 // (--only: time one editor, for a profiler; the other column stays empty.
 //  --html: both editors colour the text with the HTML lexer. --wrap: both wrap words.)
 
@@ -173,8 +173,10 @@ int main(int argc, char *argv[])
         bool lines;
     };
     QList<Case> cases;
-    for (int mb : sizes)
-        cases << Case{QStringLiteral("%1 MB").arg(mb), qsizetype(mb) << 20, true};
+    for (int mb : sizes) {
+        if (mb > 0)
+            cases << Case{QStringLiteral("%1 MB").arg(mb), qsizetype(mb) << 20, true};
+    }
     if (lineMb > 0)
         cases << Case{QStringLiteral("%1 MB 1 line").arg(lineMb), qsizetype(lineMb) << 20, false};
 
