@@ -4,6 +4,7 @@
 #include "analysis/dataanalizerclass.h"
 #include "analysis/progressrule.h"
 #include "app/icons.h"
+#include "app/panesettings.h"
 #include "platform/picturetoolbar.h"
 #include "platform/services.h"
 #include "platform/sourcepane.h"
@@ -37,7 +38,7 @@ QProgressBar *makeBar(QWidget *parent, const char *name, int maximum)
 
 } // namespace
 
-AnalizerForm::AnalizerForm(Services &services) : QWidget(nullptr), m_services(services)
+AnalizerForm::AnalizerForm(Services &services, SettingsModel &settings) : QWidget(nullptr), m_services(services)
 {
     setObjectName(QStringLiteral("AnalizerForm"));
     setWindowTitle(QStringLiteral("解析結果"));
@@ -68,6 +69,9 @@ AnalizerForm::AnalizerForm(Services &services) : QWidget(nullptr), m_services(se
     ProgressBar1->stackUnder(AnalizerText);
 
     applySizingRule();
+    applyPaneSettings(*AnalizerText, settings.values());
+    connect(&settings, &SettingsModel::changed, this,
+            [this](const settings::Values &values) { applyPaneSettings(*AnalizerText, values); });
 }
 
 double AnalizerForm::dpi() const

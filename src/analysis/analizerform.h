@@ -4,6 +4,7 @@
 
 class QProgressBar;
 class Services;
+class SettingsModel;
 class QToolBar;
 class SourcePane;
 
@@ -16,7 +17,8 @@ class AnalizerForm : public QWidget
 public:
     enum Kind { Scripts, Data };
 
-    explicit AnalizerForm(Services &services);
+    // The results pane shows the shared settings, as the source pane does.
+    AnalizerForm(Services &services, SettingsModel &settings);
 
     // Clears the window, brings it forward, and lists what the extraction
     // finds in source; says so when it finds nothing.

@@ -17,7 +17,7 @@ void MarkloomForm::runAnalysis(bool scripts)
 {
     // The results window is loaded on first use and reused while it is open.
     AnalizerForm *form = singleWindow<AnalizerForm>(m_analizerForm, [this] {
-        auto *f = new AnalizerForm(m_services);
+        auto *f = new AnalizerForm(m_services, m_settings);
         connect(f, &AnalizerForm::applied, this, &MarkloomForm::applyResults);
         placeBeside(f, this);
         return f;

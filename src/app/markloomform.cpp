@@ -2,6 +2,7 @@
 
 #include "app/captionrule.h"
 #include "app/icons.h"
+#include "app/panesettings.h"
 #include "app/resizerule.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
@@ -22,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -252,6 +252,7 @@ void MarkloomForm::createActions()
         {"ID_SchNext", "次を検索(&N)", &MarkloomForm::ID_SchNext_Click, {K(Qt::Key_F3)}},
         {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
         {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
+        {"ID_SyntaxColour", "色分け(&C)", &MarkloomForm::ID_SyntaxColour_Click, {}},
         {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
         {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
         {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
@@ -281,6 +282,7 @@ void MarkloomForm::createActions()
     // Created unavailable; choosing it would do nothing.
     action(QStringLiteral("IE_Option"))->setEnabled(false);
     action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
+    action(QStringLiteral("ID_SyntaxColour"))->setCheckable(true);
     // Esc stops a page only while one loads; otherwise it belongs to others.
     action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
@@ -295,7 +297,7 @@ void MarkloomForm::createMenus()
     const Menu menus[] = {
         {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
         {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
-        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_WordWrap"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_WordWrap", "ID_SyntaxColour"}},
         {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
         {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
         {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
@@ -358,26 +360,23 @@ void MarkloomForm::Form_Load()
 
 void MarkloomForm::applySettings(const settings::Values &values)
 {
-    // A size or colour that is not a number shows as the default; the stored
-    // text stays as it is.
-    const double points = settings::parseFontSize(values.m_CurrentFontSize)
-                              .value_or(*settings::parseFontSize(settings::defaultFontSize()));
-    // A face that is not installed shows as the system's fixed-width font;
-    // the stored name stays, for the machine that has it.
-    const QString face = QFontDatabase::hasFamily(values.m_CurrentFont)
-                             ? values.m_CurrentFont
-                             : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-    HTMLSorceText->SetPaneFont(face, points);
-    const quint32 bgr = settings::parseBgr(values.m_BackColor).value_or(*settings::parseBgr(settings::defaultBackColor()));
-    HTMLSorceText->SetBackColor(QColor::fromRgb(settings::bgrToRgb(bgr)));
+    applyPaneSettings(*HTMLSorceText, values);
     HTMLSorceText->setWrapMode(values.m_bWordWrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
     action(QStringLiteral("ID_WordWrap"))->setChecked(values.m_bWordWrap);
+    action(QStringLiteral("ID_SyntaxColour"))->setChecked(values.m_bSyntaxColour);
 }
 
 void MarkloomForm::ID_WordWrap_Click()
 {
     settings::Values v = m_settings.values();
     v.m_bWordWrap = action(QStringLiteral("ID_WordWrap"))->isChecked();
+    m_settings.setValues(v);
+}
+
+void MarkloomForm::ID_SyntaxColour_Click()
+{
+    settings::Values v = m_settings.values();
+    v.m_bSyntaxColour = action(QStringLiteral("ID_SyntaxColour"))->isChecked();
     m_settings.setValues(v);
 }
 

@@ -129,6 +129,7 @@ private:
     void ID_Close_Click();
     void ID_IEVIEW_Click();
     void ID_WordWrap_Click();
+    void ID_SyntaxColour_Click();
     void ID_AnaScpt_Click();
     void ID_Anasor_Click();
     void ID_SETBR_Click();

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QStringDecoder>
+#include <Qsci/qscilexerhtml.h>
 
 #include <algorithm>
 #include <bit>
@@ -159,6 +160,10 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     // Line breaks are shown as they are; a file keeps the ones it had.
     setEolVisibility(false);
     SendScintilla(SCI_SETEOLMODE, SC_EOL_LF);
+    // The horizontal scroll range follows the longest line shown so far,
+    // starting afresh with every page, instead of a fixed guess.
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1L);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1L);
 
     // Only the notices sent before a change (and fold changes, which the
     // editor needs once a lexer folds): the editor's own accessibility answers
@@ -208,6 +213,7 @@ void SourcePane::SetText(const QString &text)
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
     SendScintilla(SCI_SETSAVEPOINT);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
     m_setting = false;
@@ -589,18 +595,74 @@ void SourcePane::SetSelLength(int length)
 
 QString SourcePane::SelText() const { return Text().mid(SelStart(), SelLength()); }
 
+namespace {
+
+// The lexer's colours are meant for a light background; on a dark one each
+// takes its light counterpart (same hue, lightness turned over), so text stays
+// readable whatever background the user chose.
+QColor readable(const QColor &fore, const QColor &back)
+{
+    if (back.lightnessF() >= 0.5)
+        return fore;
+    float h = 0, s = 0, l = 0;
+    fore.getHslF(&h, &s, &l);
+    return QColor::fromHslF(h, s, 1.0f - 0.7f * l);
+}
+
+} // namespace
+
 void SourcePane::SetPaneFont(const QString &face, double pointSize)
 {
     QFont f(face);
     f.setPointSizeF(pointSize);
-    setFont(f);
-    const QByteArray family = face.toUtf8();
-    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
-    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, static_cast<long>(pointSize * double(SC_FONT_SIZE_MULTIPLIER) + 0.5));
-    const QColor back = BackColor();
-    SendScintilla(SCI_STYLECLEARALL);
-    SetBackColor(back);
+    QWidget::setFont(f);
+    m_face = face.toUtf8();
+    m_pointSize = pointSize;
+    applyStyles();
     updateMargin();
+}
+
+void SourcePane::SetSyntaxColour(bool on)
+{
+    if (on == (m_lexer != nullptr))
+        return;
+    if (on) {
+        m_lexer = new QsciLexerHTML(this);
+        setLexer(m_lexer);
+    } else {
+        setLexer(nullptr);
+        delete m_lexer;
+        m_lexer = nullptr;
+    }
+    // Setting a lexer gives every style the lexer's own fonts and colours.
+    applyStyles();
+}
+
+void SourcePane::applyStyles()
+{
+    // Face, size and background are the user's for every style; only the
+    // text colour tells the kinds of markup apart.
+    if (!m_face.isEmpty()) {
+        SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, m_face.constData());
+        SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT,
+                      static_cast<long>(m_pointSize * double(SC_FONT_SIZE_MULTIPLIER) + 0.5));
+    }
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, m_back);
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, readable(Qt::black, m_back));
+    SendScintilla(SCI_STYLECLEARALL);
+    if (m_lexer) {
+        for (int style = 0; style <= STYLE_MAX; ++style) {
+            if (!m_lexer->description(style).isEmpty())
+                SendScintilla(SCI_STYLESETFORE, style, readable(m_lexer->defaultColor(style), m_back));
+        }
+    }
+    SendScintilla(SCI_SETCARETFORE, readable(Qt::black, m_back));
+    // The line numbers sit on a shade of the background, in its text colour.
+    float h = 0, s = 0, l = 0;
+    m_back.getHslF(&h, &s, &l);
+    const QColor margin = QColor::fromHslF(h, s, l >= 0.5f ? l * 0.88f : l + 0.12f);
+    SendScintilla(SCI_STYLESETBACK, STYLE_LINENUMBER, margin);
+    SendScintilla(SCI_STYLESETFORE, STYLE_LINENUMBER, readable(QColor(0x40, 0x40, 0x40), margin));
 }
 
 QString SourcePane::PaneFontFace() const
@@ -619,10 +681,8 @@ double SourcePane::PaneFontSize() const
 
 void SourcePane::SetBackColor(const QColor &color)
 {
-    setPaper(color);
-    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, color);
-    for (int style = 0; style <= STYLE_DEFAULT; ++style)
-        SendScintilla(SCI_STYLESETBACK, style, color);
+    m_back = color;
+    applyStyles();
 }
 
 QColor SourcePane::BackColor() const

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QAccessibleEvent;
+class QsciLexer;
 
 // The source pane. Text is kept byte-exact (CR LF, lone CR, NUL survive);
 // positions are UTF-16 code units, as the rest of the program counts them.
@@ -44,6 +45,9 @@ public:
     double PaneFontSize() const;
     void SetBackColor(const QColor &color);
     QColor BackColor() const;
+    // HTML colouring, the embedded script included; the text stays as it is.
+    void SetSyntaxColour(bool on);
+    bool SyntaxColour() const { return m_lexer != nullptr; }
 
     // The editor's own editing functions, so that Change follows before they
     // return, as it does for keys.
@@ -105,7 +109,12 @@ private:
     int unitsToBytes(int units) const;
     int bytesToUnits(int bytes) const;
     void updateMargin();
+    void applyStyles();
 
+    QByteArray m_face;
+    double m_pointSize = 10;
+    QColor m_back = Qt::white;
+    QsciLexer *m_lexer = nullptr;
     bool m_setting = false;
     bool m_settleQueued = false;
     int m_marginDigits = 0;

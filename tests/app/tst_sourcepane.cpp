@@ -43,10 +43,24 @@ void TestSourcePane::textRoundTrip()
     SourcePane pane;
     pane.SetText(text);
     QCOMPARE(pane.Text(), text);
+    // Colouring, on or off, changes no character.
+    pane.SetSyntaxColour(true);
+    QCOMPARE(pane.Text(), text);
+    pane.SetText(text);
+    QCOMPARE(pane.Text(), text);
     QCOMPARE(pane.TextLength(), text.size());
     // Nothing selected, caret at the start.
     QCOMPARE(pane.SelStart(), 0);
     QCOMPARE(pane.SelLength(), 0);
+    // The horizontal scroll range reaches the end of the longest line shown.
+    pane.resize(300, 200);
+    pane.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&pane));
+    pane.viewport()->repaint();
+    const auto x = [&pane](long position) { return pane.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, position); };
+    const long longest = x(pane.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, 0UL)) - x(0);
+    QVERIFY(pane.SendScintilla(QsciScintillaBase::SCI_GETSCROLLWIDTH) >= longest);
+    QVERIFY(pane.SendScintilla(QsciScintillaBase::SCI_GETSCROLLWIDTH) < longest + 300);
 }
 
 void TestSourcePane::oneChangePerSet()
@@ -133,6 +147,30 @@ void TestSourcePane::fontAndColour()
     const QString longName(600, QLatin1Char('f'));
     pane.SetPaneFont(longName, 12);
     QCOMPARE(pane.PaneFontFace(), longName);
+
+    // With colouring every style the lexer uses takes face, size and
+    // background; on a dark background its colours turn light.
+    pane.SetSyntaxColour(true);
+    pane.SetPaneFont(QStringLiteral("DejaVu Sans Mono"), 9.5);
+    pane.SetBackColor(Qt::black);
+    QByteArray face(64, '\0');
+    int styles = 0;
+    QSet<long> colours;
+    for (int style = 0; style < 128; ++style) {
+        if (style >= QsciScintillaBase::STYLE_DEFAULT && style <= QsciScintillaBase::STYLE_LASTPREDEFINED)
+            continue;
+        pane.SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, static_cast<unsigned long>(style), static_cast<void *>(face.data()));
+        QCOMPARE(QString::fromUtf8(face.constData()), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(pane.SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL, style), 950);
+        QCOMPARE(pane.SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK, style), 0);
+        const long fore = pane.SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, style);
+        colours.insert(fore);
+        styles += QColor(int(fore & 0xFF), int(fore >> 8 & 0xFF), int(fore >> 16 & 0xFF)).lightnessF() > 0.5 ? 1 : 0;
+    }
+    QVERIFY(styles > 100 && colours.size() > 8);
+    pane.SetSyntaxColour(false);
+    QCOMPARE(pane.PaneFontSize(), 9.5);
+    QCOMPARE(pane.BackColor(), QColor(Qt::black));
 }
 
 static QStringList g_events;
