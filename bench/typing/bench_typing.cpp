@@ -6,8 +6,11 @@
 // for once, as a screen reader would.
 //
 // Usage: bench_typing [--sizes 1,10,50 (0: none)] [--line 5] [--reps N] [--only pane|bare] [--html] [--wrap]
+//                     [--colour]
 // (--only: time one editor, for a profiler; the other column stays empty.
-//  --html: both editors colour the text with the HTML lexer. --wrap: both wrap words.)
+//  --html: both editors colour the text with the HTML lexer. --wrap: both wrap words.
+//  --colour: the pane with its colouring on ("bare" column) against the pane
+//  without it, and the time to set the text and show it, both ways.)
 
 #include "platform/sourcepane.h"
 
@@ -140,6 +143,7 @@ int main(int argc, char *argv[])
     QString only;
     const bool html = app.arguments().contains(QLatin1String("--html"));
     const bool wrap = app.arguments().contains(QLatin1String("--wrap"));
+    const bool colour = app.arguments().contains(QLatin1String("--colour"));
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--sizes"))
@@ -164,8 +168,8 @@ int main(int argc, char *argv[])
     std::printf("accessibility: %s\n", bridge ? "platform bridge active" : "activated in-process (no bridge)");
     std::printf("ms per key, median and p95 of %d keys (Backspace: %d); bare/pane = ratio of medians\n\n", reps,
                 2 * reps);
-    std::printf("%-14s %-7s %-10s %9s %9s %9s %9s %9s\n", "source", "place", "key", "pane", "p95", "bare", "p95",
-                "bare/pane");
+    std::printf("%-14s %-7s %-10s %9s %9s %9s %9s %9s\n", "source", "place", "key", "pane", "p95",
+                colour ? "coloured" : "bare", "p95", colour ? "col/pane" : "bare/pane");
 
     struct Case {
         QString name;
@@ -184,12 +188,34 @@ int main(int argc, char *argv[])
         const QString text = source(c.bytes, c.lines);
         const QByteArray utf8 = text.toUtf8();
         std::array<Editor, 2> editors{Editor{"pane", std::make_unique<SourcePane>()},
-                                      Editor{"bare", std::make_unique<QsciScintilla>()}};
-        static_cast<SourcePane *>(editors[0].widget.get())->SetText(text);
+                                      Editor{"bare", colour ? std::make_unique<SourcePane>()
+                                                            : std::make_unique<QsciScintilla>()}};
         QsciScintilla *bare = editors[1].widget.get();
-        bare->setUtf8(true);
-        bare->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
-                            utf8.constData());
+        if (colour) {
+            // Set and shown, at the top of the text, as a page arrives.
+            for (int i = 0; i < 2; ++i) {
+                auto *pane = static_cast<SourcePane *>(editors[i].widget.get());
+                pane->SetSyntaxColour(i == 1);
+                pane->resize(1000, 700);
+                pane->show();
+                (void)QTest::qWaitForWindowExposed(pane);
+                QList<double> times;
+                for (int r = 0; r < 5; ++r) {
+                    QElapsedTimer t;
+                    t.start();
+                    pane->SetText(text);
+                    settle(pane);
+                    times << t.nsecsElapsed() / 1e6;
+                }
+                std::printf("%-14s set and show, colouring %-3s: %9.2f ms (median of 5)\n", qPrintable(c.name),
+                            i ? "on" : "off", stats(times).median);
+            }
+        } else {
+            static_cast<SourcePane *>(editors[0].widget.get())->SetText(text);
+            bare->setUtf8(true);
+            bare->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()),
+                                utf8.constData());
+        }
         for (const Editor &e : editors) {
             if (html)
                 e.widget->setLexer(new QsciLexerHTML(e.widget.get()));
