@@ -115,9 +115,9 @@ void MarkloomForm::createControls()
     MainFormToolbar = makePictureToolbar(m_client, QStringLiteral("MainFormToolbar"),
                                          QRect(0, 0, twips::toPixels(12240, dpi), twips::toPixels(420, dpi)));
 
-    WebBrowser1 = new WebBrowser(m_client);
+    // Owned by the window but never shown in it: a page nobody sees is never laid out or painted.
+    WebBrowser1 = new WebBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(0, twips::toPixels(480, dpi), twips::toPixels(30, dpi), twips::toPixels(30, dpi));
 
     AddressBarCombo = new QComboBox(m_client);
     AddressBarCombo->setObjectName(QStringLiteral("AddressBarCombo"));

@@ -4,7 +4,6 @@
 #include "app/settingsstore.h"
 #include "browse/docname.h"
 #include "cli/options.h"
-#include "platform/completionscript.h"
 #include "support/testenv.h"
 
 #include <QtTest>
@@ -21,7 +20,6 @@ private Q_SLOTS:
     void settingsParse();
     void docName_data();
     void docName();
-    void completionReport();
     void options_data();
     void options();
 };
@@ -135,22 +133,6 @@ void TestCoreRules::docName()
     QFETCH(QString, url);
     QFETCH(QString, expected);
     QCOMPARE(documentDisplayName(title, QUrl(url)), expected);
-}
-
-void TestCoreRules::completionReport()
-{
-    const QString html = QStringLiteral("<head></head><body>a\r\nb\n 12 3\n</body>");
-    const QString payload = QStringLiteral("11 14 4\nhttp://a.test/T\u00e9st") + html;
-    const auto r = completion::parse(payload);
-    QVERIFY(r);
-    QVERIFY(r->top);
-    QVERIFY(r->hasRoot);
-    QCOMPARE(r->url, QStringLiteral("http://a.test/"));
-    QCOMPARE(r->title, QStringLiteral("T\u00e9st"));
-    QCOMPARE(r->html, html);
-    QVERIFY(!completion::parse(QStringLiteral("11 99 0\nshort")));
-    QVERIFY(!completion::parse(QStringLiteral("garbage")));
-    QVERIFY(completion::scriptSource(QStringLiteral("NONCE")).contains(QStringLiteral("'NONCE:'")));
 }
 
 void TestCoreRules::options_data()

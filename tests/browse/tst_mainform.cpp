@@ -436,6 +436,9 @@ void TestMainForm::badInputEndsWithCommandsOn_data()
                                << QStringLiteral(u"「not a url at all」を開けません。アドレスを確かめてください。");
     QTest::newRow("unknown scheme") << QStringLiteral("nosuchscheme://x/")
                                     << QStringLiteral(u"「nosuchscheme://x/」を開けません。アドレスを確かめてください。");
+    // Engine-internal addresses crash or hang the engine on purpose.
+    QTest::newRow("debug address") << QStringLiteral("chrome://gpucrash")
+                                   << QStringLiteral(u"「chrome://gpucrash」を開けません。アドレスを確かめてください。");
     // The engine's own error page comes back like any page.
     QTest::newRow("unreachable") << TestPages::url("a/missing.html") << QString();
     QTest::newRow("image") << TestPages::url("a/picture.png") << QString();

@@ -32,6 +32,7 @@ inline void prepareEnvironment()
     const QString runtime = sandboxPath(QStringLiteral("runtime"));
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("HOME", sandboxPath(QStringLiteral("home")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", sandboxPath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", sandboxPath(QStringLiteral("data")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", sandboxPath(QStringLiteral("cache")).toLocal8Bit());
