@@ -3,7 +3,6 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "browse/docname.h"
-#include "cli/options.h"
 #include "support/testenv.h"
 
 #include <QtTest>
@@ -20,8 +19,6 @@ private Q_SLOTS:
     void settingsParse();
     void docName_data();
     void docName();
-    void options_data();
-    void options();
 };
 
 void TestCoreRules::caption_data()
@@ -133,44 +130,6 @@ void TestCoreRules::docName()
     QFETCH(QString, url);
     QFETCH(QString, expected);
     QCOMPARE(documentDisplayName(title, QUrl(url)), expected);
-}
-
-void TestCoreRules::options_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("timeout");
-    using M = cli::Mode;
-    QTest::newRow("none") << QStringList{} << int(M::Window) << "" << 60;
-    QTest::newRow("blanks joined") << QStringList{"a", "b", "c"} << int(M::Window) << "a b c" << 60;
-    QTest::newRow("dump") << QStringList{"--dump", "x.test"} << int(M::Dump) << "x.test" << 60;
-    QTest::newRow("timeout") << QStringList{"--timeout", "5", "--data", "-"} << int(M::Data) << "-" << 5;
-    QTest::newRow("timeout=") << QStringList{"--scripts", "u", "--timeout=7"} << int(M::Scripts) << "u" << 7;
-    QTest::newRow("help") << QStringList{"--help", "x"} << int(M::Help) << "" << 60;
-    QTest::newRow("version") << QStringList{"--version"} << int(M::Version) << "" << 60;
-    QTest::newRow("unknown") << QStringList{"--bogus"} << int(M::Error) << "" << 60;
-    QTest::newRow("no address") << QStringList{"--dump"} << int(M::Error) << "" << 60;
-    QTest::newRow("dump stdin") << QStringList{"--dump", "-"} << int(M::Error) << "" << 60;
-    QTest::newRow("two modes") << QStringList{"--dump", "--data", "x"} << int(M::Error) << "" << 60;
-    QTest::newRow("bad timeout") << QStringList{"--timeout", "0", "--dump", "x"} << int(M::Error) << "" << 60;
-    QTest::newRow("after --") << QStringList{"--", "--dump"} << int(M::Window) << "--dump" << 60;
-}
-
-void TestCoreRules::options()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, mode);
-    QFETCH(QString, address);
-    QFETCH(int, timeout);
-    const cli::Options o = cli::parse(args);
-    QCOMPARE(int(o.mode), mode);
-    if (o.mode != cli::Mode::Error) {
-        QCOMPARE(o.address, address);
-        QCOMPARE(o.timeoutSeconds, timeout);
-    } else {
-        QVERIFY(!o.error.isEmpty());
-    }
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCoreRules)
