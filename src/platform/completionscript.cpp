@@ -2,48 +2,51 @@
 
 #include <QtNumeric>
 
-#include <limits>
 
 namespace completion {
 
-QString scriptSource(const QString &nonce, quint64 token)
+QString scriptSource(const QString &nonce)
 {
     // Runs in an isolated world, so the page can neither see the nonce nor
-    // replace console.log or the report function. Lengths instead of JSON:
+    // replace console.log or the functions here. Lengths instead of JSON:
     // no escaping of megabytes.
     static const QString tpl = QStringLiteral(R"JS(
 (function () {
-  var tag = '%1:';
-  var token = '%2';
-  var reported = false;
-  function report() {
-    if (reported)
-      return false;
-    reported = true;
+  var taken = false;
+  // The document as [address, title, markup inside the root, has a root],
+  // once; null afterwards.
+  function take() {
+    if (taken)
+      return null;
+    taken = true;
     var root = document.documentElement;
-    var url = String(document.URL);
-    var title = String(document.title || '');
-    var html = root ? root.innerHTML : '';
-    var top = (window === window.top) ? '1' : '0';
-    console.log(tag + top + (root ? '1' : '0') + ' ' + token + ' ' + url.length + ' ' + title.length + '\n' +
-                url + title + html);
-    return true;
+    return [String(document.URL), String(document.title || ''), root ? root.innerHTML : '', !!root];
   }
-  window[tag] = function (asked) { return asked === token && report(); };
-  window.addEventListener('load', function (event) {
-    if (event.isTrusted && event.target === document)
-      report();
+  if (window === window.top) {
+    window['%1:'] = take;
+  } else {
+    window.addEventListener('load', function (event) {
+      var d = event.isTrusted && event.target === document ? take() : null;
+      if (d)
+        console.log('%1:' + (d[3] ? '1' : '0') + ' ' + d[0].length + ' ' + d[1].length + '\n' + d[0] + d[1] + d[2]);
+    }, true);
+  }
+  // Nobody ever sees this page. Once its own load handlers have run, the
+  // engine would lay the whole document out, which takes seconds and
+  // gigabytes for a large page and shows nothing to anyone.
+  window.addEventListener('pageshow', function (event) {
+    if (event.isTrusted && document.documentElement)
+      document.documentElement.style.setProperty('display', 'none', 'important');
   }, true);
 })();
 )JS");
-    return tpl.arg(nonce, QString::number(token));
+    return tpl.arg(nonce);
 }
 
-QString captureSource(const QString &nonce, quint64 token)
+QString captureSource(const QString &nonce)
 {
-    return QStringLiteral("(function () { var report = window['%1:'];"
-                          " return typeof report === 'function' && report('%2'); })()")
-        .arg(nonce, QString::number(token));
+    return QStringLiteral("(function () { var take = window['%1:']; return typeof take === 'function' ? take() : null; })()")
+        .arg(nonce);
 }
 
 namespace {
@@ -79,24 +82,22 @@ std::optional<Report> parse(QStringView payload)
         return std::nullopt;
     const QStringView head = payload.first(nl);
     const QStringView body = payload.sliced(nl + 1);
-    QStringView fields[4];
+    QStringView fields[3];
     qsizetype at = 0;
-    for (int i = 0; i < 4; ++i) {
-        const qsizetype end = i < 3 ? head.indexOf(QLatin1Char(' '), at) : head.size();
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype end = i < 2 ? head.indexOf(QLatin1Char(' '), at) : head.size();
         if (end < 0)
             return std::nullopt;
         fields[i] = head.sliced(at, end - at);
         at = end + 1;
     }
     Report r;
-    if (fields[0].size() != 2 || !flag(fields[0][0], &r.top) || !flag(fields[0][1], &r.hasRoot))
+    if (fields[0].size() != 1 || !flag(fields[0][0], &r.hasRoot))
         return std::nullopt;
-    const auto token = number(fields[1], std::numeric_limits<quint64>::max());
-    const auto urlLength = number(fields[2], quint64(body.size()));
-    const auto titleLength = urlLength ? number(fields[3], quint64(body.size()) - *urlLength) : std::nullopt;
-    if (!token || !titleLength) // a space too many ends up in the last field
+    const auto urlLength = number(fields[1], quint64(body.size()));
+    const auto titleLength = urlLength ? number(fields[2], quint64(body.size()) - *urlLength) : std::nullopt;
+    if (!titleLength) // a blank too many ends up in the last field
         return std::nullopt;
-    r.token = *token;
     r.url = body.first(qsizetype(*urlLength));
     r.title = body.sliced(qsizetype(*urlLength), qsizetype(*titleLength));
     r.html = body.sliced(qsizetype(*urlLength + *titleLength));

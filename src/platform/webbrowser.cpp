@@ -68,7 +68,13 @@ WebBrowser::WebBrowser(QObject *owner)
     // and can crash the engine.)
 
     m_page = new GuardedPage(m_profile, this);
-    injectCompletionScript();
+    QWebEngineScript script;
+    script.setName(QStringLiteral("markloom-completion"));
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(completion::scriptSource(m_page->nonce()));
+    m_page->scripts().insert(script);
     m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) { return allowNavigation(url, isMainFrame); });
     setPage(m_page);
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -123,27 +129,9 @@ bool WebBrowser::canLoad(const QUrl &url) const
     return m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
 }
 
-void WebBrowser::injectCompletionScript()
-{
-    // Documents created from now on carry the token of the navigation that
-    // creates them: a report from an earlier document can then never pass
-    // for the newer one's.
-    QWebEngineScriptCollection &scripts = m_page->scripts();
-    for (const QWebEngineScript &old : scripts.find(QStringLiteral("markloom-completion")))
-        scripts.remove(old);
-    QWebEngineScript script;
-    script.setName(QStringLiteral("markloom-completion"));
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(completion::scriptSource(m_page->nonce(), m_token));
-    scripts.insert(script);
-}
-
 void WebBrowser::begin(const QString &address, bool byPage)
 {
     ++m_token;
-    injectCompletionScript();
     m_waiting = true;
     m_byPage = byPage;
     m_address = address;
@@ -221,17 +209,32 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
 
 void WebBrowser::capture(LoadEnd why)
 {
-    // The engine says the load is over; a document that has not reported on
-    // its load event (document.open() took its listener) is read now. One
-    // that reported already, the empty one a browser starts with, or an older
-    // one a download left in place does not report (again).
+    // The top-level document is read in the isolated world now that the
+    // engine says the load is over: a page can neither hurry, forge nor
+    // prevent it. A document is read once; the empty one a browser starts
+    // with, or one that a download or a refused address left in place, is
+    // not read again.
     const quint64 token = m_token;
-    m_page->runJavaScript(completion::captureSource(m_page->nonce(), token), QWebEngineScript::ApplicationWorld,
-                          [this, token, why](const QVariant &reported) {
-                              // The report itself comes through the console, before this answer.
-                              if (token != m_token || !m_waiting || reported.toBool() || m_page->isLoading())
+    m_page->runJavaScript(completion::captureSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                          [this, token, why](const QVariant &result) {
+                              if (token != m_token || !m_waiting)
                                   return;
-                              endWithoutDocument(why);
+                              const QVariantList d = result.toList();
+                              if (d.size() == 4) {
+                                  m_waiting = false;
+                                  // The source is handed on once the engine's own copy of it is gone.
+                                  QMetaObject::invokeMethod(
+                                      this,
+                                      [this, token, doc = document(true, d.at(3).toBool(), d.at(0).toString(),
+                                                                   d.at(1).toString(), d.at(2).toString())] {
+                                          if (token == m_token)
+                                              Q_EMIT documentComplete(doc);
+                                      },
+                                      Qt::QueuedConnection);
+                              } else if (!m_page->isLoading()) {
+                                  // A newer load still running ends with a capture of its own.
+                                  endWithoutDocument(why);
+                              }
                           });
 }
 
@@ -242,23 +245,26 @@ void WebBrowser::endWithoutDocument(LoadEnd why)
         Q_EMIT loadEndedWithoutDocument(why, m_address);
 }
 
+CompletedDocument WebBrowser::document(bool isTop, bool hasRoot, const QString &url, const QString &title,
+                                       const QString &innerHTML)
+{
+    CompletedDocument doc;
+    doc.isTop = isTop;
+    doc.hasRoot = hasRoot;
+    doc.url = QUrl(url);
+    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
+    doc.title = title;
+    doc.nameProp = documentDisplayName(doc.title, doc.url);
+    doc.innerHTML = innerHTML;
+    return doc;
+}
+
 void WebBrowser::onReport(QStringView payload)
 {
+    // Frames report while their navigation waits: a frame that loads again
+    // once the page is complete (ads, refreshes) never replaces the source.
     const std::optional<completion::Report> r = completion::parse(payload);
-    // Only documents of the navigation waiting report: not those of an
-    // earlier one, nor a frame that loads again once the page is complete
-    // (ads, refreshes).
-    if (!r || !m_waiting || r->token != m_token)
-        return;
-    CompletedDocument doc;
-    doc.isTop = r->top;
-    doc.hasRoot = r->hasRoot;
-    doc.url = QUrl(r->url.toString());
-    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
-    doc.title = r->title.toString();
-    doc.nameProp = documentDisplayName(doc.title, doc.url);
-    doc.innerHTML = r->html.toString(); // the one copy of the source
-    if (doc.isTop)
-        m_waiting = false;
-    Q_EMIT documentComplete(doc);
+    if (r && m_waiting && m_started)
+        Q_EMIT documentComplete(
+            document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString()));
 }

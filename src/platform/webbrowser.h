@@ -80,13 +80,14 @@ Q_SIGNALS:
     void loadEndedWithoutDocument(LoadEnd why, const QString &address);
 
 private:
-    void injectCompletionScript();
     void begin(const QString &address, bool byPage);
     bool allowNavigation(const QUrl &url, bool isMainFrame);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void capture(LoadEnd why);
     void onReport(QStringView payload);
     void endWithoutDocument(LoadEnd why);
+    static CompletedDocument document(bool isTop, bool hasRoot, const QString &url, const QString &title,
+                                      const QString &innerHTML);
 
     std::unique_ptr<QTemporaryDir> m_storage;
     QWebEngineProfile *m_profile = nullptr;
