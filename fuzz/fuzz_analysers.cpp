@@ -8,44 +8,25 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-QStringList texts(QStringView source, const Extraction &found)
-{
-    QStringList items;
-    for (const TextSpan &s : found.items)
-        items << source.sliced(s.position, s.length).toString();
-    return items;
-}
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    // The reference searches afresh at every step: keep texts short.
-    if (size > 8192)
+    if (size > 8192) // the reference searches afresh at every step
         return 0;
     const QString text(reinterpret_cast<const QChar *>(bytes), qsizetype(size / 2));
     DataAnalizerClass analizer;
-    const Extraction scripts = analizer.ScriptDataSpans(text);
-    const Extraction data = analizer.DataSpans(text);
-    check(!scripts.overCap && !data.overCap);
-    const QStringList scriptItems = texts(text, scripts);
-    const QStringList dataItems = texts(text, data);
-    check(scriptItems == markloomtest::literalScripts(text));
-    check(dataItems == markloomtest::literalData(text));
-    for (const auto &[found, items] : {std::pair{&scripts, &scriptItems}, std::pair{&data, &dataItems}}) {
+    const Extraction found[2] = {analizer.ScriptDataSpans(text), analizer.DataSpans(text)};
+    const QStringList expected[2] = {markloomtest::literalScripts(text), markloomtest::literalData(text)};
+    for (int i = 0; i < 2; ++i) {
+        QStringList items;
         qsizetype length = 0;
-        for (const QString &item : *items)
-            length += item.size() + 2;
-        check(found->resultsLength == length);
+        for (const TextSpan &s : found[i].items) {
+            items << text.sliced(s.position, s.length);
+            length += s.length + 2;
+        }
+        if (found[i].overCap || items != expected[i] || found[i].resultsLength != length)
+            std::abort();
     }
-    check(analizer.GetScriptDataLen() == scriptItems.size() && analizer.GetDataLen() == dataItems.size());
+    if (analizer.GetScriptDataLen() != expected[0].size() || analizer.GetDataLen() != expected[1].size())
+        std::abort();
     return 0;
 }

@@ -1,5 +1,5 @@
-// The completion-report parser on any payload (bytes as UTF-16 code units):
-// a report it accepts is the payload itself cut in order, nothing outside it.
+// The frame-report parser on any payload (bytes as UTF-16 code units): a
+// report it accepts is the body cut in three, in order, nothing outside it.
 
 #include "platform/completionscript.h"
 
@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::optional<completion::Report> r = completion::parse(payload);
     if (!r)
         return 0;
-    const QChar *end = payload.data() + payload.size();
-    const QChar *body = payload.data() + payload.indexOf(QLatin1Char('\n')) + 1;
-    if (r->url.data() != body || r->title.data() != body + r->url.size()
-        || r->html.data() != body + r->url.size() + r->title.size() || r->html.data() + r->html.size() != end)
+    const QStringView body = payload.sliced(payload.indexOf(QLatin1Char('\n')) + 1);
+    if (r->url.size() < 0 || r->title.size() < 0 || r->html.size() < 0
+        || r->url.size() + r->title.size() + r->html.size() != body.size() || r->url.data() != body.data()
+        || r->title.data() != r->url.data() + r->url.size() || r->html.data() != r->title.data() + r->title.size())
         std::abort();
     return 0;
 }

@@ -13,22 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QByteArray &a : QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).split('\0'))
         arguments << QString::fromUtf8(a);
     const cli::Options o = cli::parse(arguments);
-    bool ok = o.timeoutSeconds > 0 && o.timeoutSeconds <= 2000000;
-    switch (o.mode) {
-    case cli::Mode::Error:
-        ok = ok && !o.error.isEmpty() && o.error.size() < 400;
-        break;
-    case cli::Mode::Dump:
-        ok = ok && !o.address.isEmpty() && o.address != QLatin1String("-");
-        break;
-    case cli::Mode::Scripts:
-    case cli::Mode::Data:
-        ok = ok && !o.address.isEmpty();
-        break;
-    default:
-        break;
-    }
-    if (!ok)
+    using M = cli::Mode;
+    const bool headless = o.mode == M::Dump || o.mode == M::Scripts || o.mode == M::Data;
+    if (o.timeoutSeconds <= 0 || (o.mode == M::Error && (o.error.isEmpty() || o.error.size() > 400))
+        || (headless && o.address.isEmpty()) || (o.mode == M::Dump && o.address == QLatin1String("-")))
         std::abort();
     return 0;
 }

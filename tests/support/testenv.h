@@ -47,6 +47,34 @@ inline void prepareEnvironment()
     qunsetenv("MARKLOOM_START_MINIMIZED");
 }
 
+// The fields of /proc/<pid>/stat after the command name: state, parent,
+// process group, session and so on; empty once the process is gone.
+inline QList<QByteArray> processStat(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray s = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    return s.isEmpty() ? QList<QByteArray>() : s.mid(s.lastIndexOf(')') + 2).split(' ');
+}
+
+inline QStringList processIds()
+{
+    return QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[1-9]*")}, QDir::Dirs);
+}
+
+// Running processes depth generations below this one (1: children, 2: theirs).
+inline QStringList descendants(int depth)
+{
+    QStringList found;
+    for (const QString &pid : processIds()) {
+        QString p = pid;
+        for (int i = 0; i < depth; ++i)
+            p = QString::fromLatin1(processStat(p).value(1));
+        if (p.toLongLong() == getpid() && processStat(pid).value(0) != "Z")
+            found << pid;
+    }
+    return found;
+}
+
 } // namespace markloomtest
 
 // main() of a test without widgets.
