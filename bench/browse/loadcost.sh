@@ -16,6 +16,7 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}; chmod 700 "$XDG_RUNTIME_DIR"
 PAGES=$(mktemp -d)
 trap 'rm -rf "$PAGES"' EXIT
+python3 bench/browse/makepages.py "$PAGES"
 python3 bench/browse/makepages.py "$PAGES" --mib 1 10 20 50 200
 
 # field N of a result line ("-" when the run failed)
@@ -25,22 +26,22 @@ measure() { # binary mode page -> "ms mainMiB treeMiB chars"
   if [ -z "$line" ]; then echo "- - - -"; return; fi
   awk '{print $6, $10, $13, $4}' <<<"$line"
 }
-median() { grep -v '^-$' | sort -n | awk '{a[NR]=$1} END {print (NR ? a[int((NR+1)/2)] : "-")}'; }
+median() { { grep -v '^-$' || true; } | sort -n | awk '{a[NR]=$1} END {print (NR ? a[int((NR+1)/2)] : "-")}'; }
 ratio() { python3 -c "import sys; a,b=sys.argv[1:]; print('-' if '-' in (a,b) else f'{float(a)/float(b):.2f}')" "$1" "$2"; }
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-echo "== main-process peak RSS (MiB) and its ratio to the DOM's size (chars, MB)"
-for mib in 10 50 200; do
-  for mode in pane dump; do
-    read -r _ main _ chars < <(measure "$OURS" "$mode" "page-${mib}mib.html")
-    [ "$mode" = pane ] && dom=$chars
-    row=$(printf "%-4s %3s MiB page  main peak %6s  x%s" "$mode" "$mib" "$main" \
-      "$(ratio "$main" "$(python3 -c "print('-' if '$dom' == '-' else int('$dom') / 1048576)")")")
-    if [ -n "${BASELINE:-}" ]; then
-      read -r _ before _ _ < <(measure "$BASELINE" "$mode" "page-${mib}mib.html")
-      row="$row   baseline $before"
-    fi
-    echo "$row"
+echo "== main-process peak RSS (MiB); x: above an empty page's, per MiB of DOM (chars)"
+for bin in "$OURS" ${BASELINE:+"$BASELINE"}; do
+  read -r _ empty _ _ < <(measure "$bin" pane small.html)
+  for mib in 10 50 200; do
+    for mode in pane dump; do
+      read -r _ main _ chars < <(measure "$bin" "$mode" "page-${mib}mib.html")
+      [ "$mode" = pane ] && dom=$chars
+      x=$(python3 -c "import sys; m,e,d=sys.argv[1:]; print('-' if '-' in (m,e,d) else f'{(float(m)-float(e))/(int(d)/1048576):.1f}')" \
+        "$main" "$empty" "$dom")
+      printf "%-9s %-4s %3s MiB page  main peak %6s (empty page %s)  x%s\n" \
+        "$([ "$bin" = "$OURS" ] && echo ours || echo baseline)" "$mode" "$mib" "$main" "$empty" "$x"
+    done
   done
 done
 
