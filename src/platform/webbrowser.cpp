@@ -232,7 +232,8 @@ void WebBrowser::capture(LoadEnd why)
                                       },
                                       Qt::QueuedConnection);
                               } else if (!m_page->isLoading()) {
-                                  // A newer load still running ends with a capture of its own.
+                                  // Nothing new to read, and no newer load under way whose own
+                                  // end would read it: this load left no document.
                                   endWithoutDocument(why);
                               }
                           });
