@@ -1,6 +1,7 @@
 #include "app/markloomform.h"
 #include "cli/headless.h"
 #include "cli/options.h"
+#include "cli/output.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -8,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QTranslator>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -23,6 +25,11 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char *argv[])
 {
+    // A closed pipe or stream is a write that fails, never the end of the
+    // program without a word.
+    std::signal(SIGPIPE, SIG_IGN);
+    cli::guardStandardStreams();
+
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -30,14 +37,16 @@ int main(int argc, char *argv[])
 
     switch (options.mode) {
     case cli::Mode::Help:
-        std::fputs(cli::usage().toUtf8().constData(), stdout);
-        return 0;
     case cli::Mode::Version:
-        std::printf("markloom %s\n", MARKLOOM_VERSION);
+        if (!cli::writeOut(options.mode == cli::Mode::Help
+                               ? cli::usage()
+                               : QStringLiteral("markloom %1\n").arg(QLatin1String(MARKLOOM_VERSION)))) {
+            cli::writeMessage(cli::writeFailedMessage());
+            return 1;
+        }
         return 0;
     case cli::Mode::Error:
-        std::fprintf(stderr, "markloom: %s\nTry 'markloom --help' for more information.\n",
-                     options.error.toUtf8().constData());
+        cli::writeMessage(options.error + QStringLiteral("\nTry 'markloom --help' for more information."));
         return 2;
     default:
         break;
@@ -48,11 +57,16 @@ int main(int argc, char *argv[])
     // message; the toolkit's and the engine's chatter is not part of either.
     if (headless && qEnvironmentVariableIsEmpty("MARKLOOM_DEBUG"))
         qInstallMessageHandler(quietHandler);
+    if (!cli::needsBrowser(options)) {
+        // Text from standard input: no browser, no display.
+        QCoreApplication app(argc, argv);
+        return cli::runHeadless(options);
+    }
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-        std::fputs("markloom: running as root, the browser sandbox is switched off\n", stderr);
+        cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
     // The engine's start-up report and page console noise are not ours to show.

@@ -1,20 +1,22 @@
 #!/usr/bin/env python3
-"""Writes the benchmark pages into the folder given."""
+"""Writes the benchmark pages into the folder given; with --mib N..., pages
+of about N MiB each (page-Nmib.html) instead."""
 import os
 import sys
 
 out = sys.argv[1]
+
+ROW = ('<tr><td class="c">cell &amp; text {i}</td><td><a href="/p/{i}">link {i}</a></td>'
+       '<td>&nbsp;</td><td>日本語 {i}</td></tr>')
 
 
 def page(rows, single_line=False):
     sep = "" if single_line else "\n"
     parts = ["<!DOCTYPE html><html><head><title>bench</title>", sep,
              "<script>var x = 1 < 2;</script>", sep, "</head><body>", sep]
-    row = ('<tr><td class="c">cell &amp; text {i}</td><td><a href="/p/{i}">link {i}</a></td>'
-           '<td>&nbsp;</td><td>日本語 {i}</td></tr>')
     parts.append("<table>")
     for i in range(rows):
-        parts.append(row.format(i=i))
+        parts.append(ROW.format(i=i))
         parts.append(sep)
     parts.append("</table></body></html>")
     return "".join(parts)
@@ -24,6 +26,13 @@ def write(name, text):
     with open(os.path.join(out, name), "w", encoding="utf-8") as f:
         f.write(text)
 
+
+if len(sys.argv) > 2 and sys.argv[2] == "--mib":
+    for mib in sys.argv[3:]:
+        target = int(mib) << 20
+        row_bytes = len(ROW.format(i=50000).encode("utf-8")) + 1
+        write(f"page-{mib}mib.html", page(target // row_bytes))
+    sys.exit(0)
 
 write("small.html", page(10))
 write("page-1mb.html", page(9000))

@@ -123,9 +123,9 @@ void MarkloomForm::createControls()
     MainFormToolbar = makePictureToolbar(m_client, QStringLiteral("MainFormToolbar"),
                                          QRect(0, 0, twips::toPixels(12240, dpi), twips::toPixels(420, dpi)));
 
-    WebBrowser1 = new WebBrowser(m_client);
+    // Owned by the window but never shown in it: a page nobody sees is never laid out or painted.
+    WebBrowser1 = new WebBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(0, twips::toPixels(480, dpi), twips::toPixels(30, dpi), twips::toPixels(30, dpi));
 
     AddressBarCombo = new QComboBox(m_client);
     AddressBarCombo->setObjectName(QStringLiteral("AddressBarCombo"));
@@ -142,8 +142,6 @@ void MarkloomForm::createControls()
     HTMLSorceText->move(0, twips::toPixels(720, dpi));
     HTMLSorceText->resize(twips::toPixels(12240 - 100, dpi), twips::toPixels(12000 - 720, dpi));
 
-    // The 2 x 2 browser sits behind the address bar, out of sight.
-    AddressBarCombo->raise();
     setTabOrder(MainFormToolbar, AddressBarCombo);
     setTabOrder(AddressBarCombo, HTMLSorceText);
 
@@ -153,6 +151,8 @@ void MarkloomForm::createControls()
     // The pane knows whether it differs from what was loaded or saved, undo
     // included; the document follows it.
     connect(HTMLSorceText, &SourcePane::modificationChanged, &m_document, &DocumentModel::setModified);
+    // While there are unsaved edits the page may not navigate away by itself.
+    connect(&m_document, &DocumentModel::modifiedChanged, WebBrowser1, &WebBrowser::setKeepDocument);
 
     // Loading shows in the status bar and as a busy cursor over the pane.
     m_loadingLabel = new QLabel(this);

@@ -1,29 +1,19 @@
 #include "cli/headless.h"
 
+#include "cli/output.h"
 #include "platform/webbrowser.h"
 
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
 
-#include <cstdio>
-
 namespace cli {
 
 namespace {
 
-// False when the output could not be written whole (a full disk, a closed pipe).
-bool writeOut(const QString &text)
+bool fromStdin(const Options &options)
 {
-    const QByteArray bytes = text.toUtf8();
-    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    return std::fflush(stdout) == 0 && written == static_cast<size_t>(bytes.size()) && !std::ferror(stdout);
-}
-
-void writeErr(const QString &text)
-{
-    const QByteArray bytes = (text + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    return (options.mode == Mode::Scripts || options.mode == Mode::Data) && options.address == QLatin1String("-");
 }
 
 QString readStdin()
@@ -36,18 +26,25 @@ QString readStdin()
 
 } // namespace
 
+bool needsBrowser(const Options &options)
+{
+    return options.mode == Mode::Window || options.mode == Mode::Dump
+           || ((options.mode == Mode::Scripts || options.mode == Mode::Data) && !fromStdin(options));
+}
+
 std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QString *error)
 {
     WebBrowser browser;
     QEventLoop loop;
     std::optional<QString> result;
     QString message;
+    const QString shown = addressForMessage(address);
 
     QObject::connect(&browser, &WebBrowser::documentComplete, &loop, [&](const CompletedDocument &doc) {
         if (!doc.isTop)
             return;
         if (doc.isErrorPage)
-            message = QStringLiteral("loading failed: %1").arg(address);
+            message = QStringLiteral("loading failed: %1").arg(shown);
         else if (doc.hasRoot)
             result = doc.innerHTML;
         else
@@ -56,16 +53,16 @@ std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QS
     });
     QObject::connect(&browser, &WebBrowser::loadEndedWithoutDocument, &loop, [&](LoadEnd why, const QString &) {
         switch (why) {
-        case LoadEnd::Unloadable: message = QStringLiteral("cannot load this address: %1").arg(address); break;
-        case LoadEnd::Failed: message = QStringLiteral("loading failed: %1").arg(address); break;
-        case LoadEnd::NoDocument: message = QStringLiteral("no page to show (a download?): %1").arg(address); break;
+        case LoadEnd::Unloadable: message = QStringLiteral("cannot load this address: %1").arg(shown); break;
+        case LoadEnd::Failed: message = QStringLiteral("loading failed: %1").arg(shown); break;
+        case LoadEnd::NoDocument: message = QStringLiteral("no page to show (a download?): %1").arg(shown); break;
         }
         loop.quit();
     });
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        message = QStringLiteral("timed out after %1 s: %2").arg(timeoutSeconds).arg(address);
+        message = QStringLiteral("timed out after %1 s: %2").arg(timeoutSeconds).arg(shown);
         loop.quit();
     });
     timer.start(timeoutSeconds * 1000);
@@ -78,39 +75,26 @@ std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QS
 
 int runHeadless(const Options &options)
 {
-    switch (options.mode) {
-    case Mode::Dump: {
-        QString error;
-        const std::optional<QString> source = loadSource(options.address, options.timeoutSeconds, &error);
-        if (!source) {
-            writeErr(QStringLiteral("markloom: ") + error);
-            return 1;
-        }
-        if (!writeOut(*source)) {
-            writeErr(QStringLiteral("markloom: cannot write the output"));
-            return 1;
-        }
-        return 0;
-    }
-    case Mode::Scripts:
-    case Mode::Data: {
-        QString source;
-        if (options.address == QLatin1String("-")) {
-            source = readStdin();
-        } else {
-            QString error;
-            const std::optional<QString> loaded = loadSource(options.address, options.timeoutSeconds, &error);
-            if (!loaded) {
-                writeErr(QStringLiteral("markloom: ") + error);
-                return 1;
-            }
-            source = *loaded;
-        }
-        return printExtraction(options.mode == Mode::Scripts, source);
-    }
-    default:
+    if (options.mode != Mode::Dump && options.mode != Mode::Scripts && options.mode != Mode::Data)
         return 2;
+    std::optional<QString> source;
+    if (fromStdin(options)) {
+        source = readStdin();
+    } else {
+        QString error;
+        source = loadSource(options.address, options.timeoutSeconds, &error);
+        if (!source) {
+            writeMessage(error);
+            return 1;
+        }
     }
+    if (options.mode != Mode::Dump)
+        return printExtraction(options.mode == Mode::Scripts, *source);
+    if (!writeOut(*source)) {
+        writeMessage(writeFailedMessage());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace cli

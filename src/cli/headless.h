@@ -4,10 +4,15 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace cli {
 
-// Runs a headless mode (dump, scripts, data) inside an existing QApplication;
-// returns the exit status.
+// Whether a mode loads a page (and so starts the browser engine).
+bool needsBrowser(const Options &options);
+
+// Runs a headless mode (dump, scripts, data) inside an existing application
+// object (a QApplication when needsBrowser()); returns the exit status.
 int runHeadless(const Options &options);
 
 // Loads an address in the hidden browser and hands back the top-level

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/output.h"
+
 namespace cli {
 
 namespace {
@@ -20,16 +22,17 @@ Options parse(const QStringList &arguments)
     };
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
-        if (optionsEnded || !a.startsWith(QLatin1String("--"))) {
+        const bool shortForm = a == QLatin1String("-h") || a == QLatin1String("-V");
+        if (optionsEnded || (!a.startsWith(QLatin1String("--")) && !shortForm)) {
             positional << a;
             continue;
         }
         if (a == QLatin1String("--")) {
             optionsEnded = true;
-        } else if (a == QLatin1String("--help")) {
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o.mode = Mode::Help;
             return o;
-        } else if (a == QLatin1String("--version")) {
+        } else if (a == QLatin1String("--version") || a == QLatin1String("-V")) {
             o.mode = Mode::Version;
             return o;
         } else if (a == QLatin1String("--dump") || a == QLatin1String("--scripts") || a == QLatin1String("--data")) {
@@ -48,13 +51,16 @@ Options parse(const QStringList &arguments)
                     return fail(QStringLiteral("--timeout needs a number of seconds"));
                 value = arguments.at(++i);
             }
-            bool ok = false;
-            const int t = value.toInt(&ok);
-            if (!ok || t <= 0 || t > kMaxTimeoutSeconds)
+            // Plain digits only: no sign, blanks or other notations.
+            bool ok = !value.isEmpty() && value.size() <= 9;
+            for (const QChar c : value)
+                ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+            const int t = ok ? value.toInt() : 0;
+            if (t <= 0 || t > kMaxTimeoutSeconds)
                 return fail(QStringLiteral("--timeout needs a number of seconds from 1 to %1").arg(kMaxTimeoutSeconds));
             o.timeoutSeconds = t;
         } else {
-            return fail(QStringLiteral("unknown option %1").arg(a));
+            return fail(QStringLiteral("unknown option %1").arg(addressForMessage(a)));
         }
     }
     o.address = positional.join(QLatin1Char(' '));
@@ -84,8 +90,8 @@ QString usage()
         "  --data ADDRESS     print the text data of the page's source\n"
         "                     (with - the source is read from standard input, UTF-8)\n"
         "  --timeout SECONDS  give up loading after this long (default 60)\n"
-        "  --help             show this help\n"
-        "  --version          show the version\n"
+        "  -h, --help         show this help\n"
+        "  -V, --version      show the version\n"
         "\n"
         "Exit status: 0 success, 1 nothing found or the load failed, 2 usage error.\n");
 }

@@ -1,27 +1,79 @@
 #include "platform/completionscript.h"
 
+#include <QtNumeric>
+
+
 namespace completion {
 
 QString scriptSource(const QString &nonce)
 {
     // Runs in an isolated world, so the page can neither see the nonce nor
-    // replace console.log. Lengths instead of JSON: no escaping of megabytes.
+    // replace console.log or the functions here. Lengths instead of JSON:
+    // no escaping of megabytes.
     static const QString tpl = QStringLiteral(R"JS(
 (function () {
-  var tag = '%1:';
-  function report() {
+  var taken = false;
+  // The document as [address, title, markup inside the root, has a root],
+  // once; null afterwards.
+  function take() {
+    if (taken)
+      return null;
+    taken = true;
     var root = document.documentElement;
-    var url = String(document.URL);
-    var title = String(document.title || '');
-    var html = root ? root.innerHTML : '';
-    var top = (window === window.top) ? '1' : '0';
-    console.log(tag + top + (root ? '1' : '0') + ' ' + url.length + ' ' + title.length + '\n' + url + title + html);
+    return [String(document.URL), String(document.title || ''), root ? root.innerHTML : '', !!root];
   }
-  window.addEventListener('load', report, {capture: true, once: true});
+  if (window === window.top) {
+    window['%1:'] = take;
+  } else {
+    window.addEventListener('load', function (event) {
+      var d = event.isTrusted && event.target === document ? take() : null;
+      if (d)
+        console.log('%1:' + (d[3] ? '1' : '0') + ' ' + d[0].length + ' ' + d[1].length + '\n' + d[0] + d[1] + d[2]);
+    }, true);
+  }
+  // Nobody ever sees this page. Once its own load handlers have run, the
+  // engine would lay the whole document out, which takes seconds and
+  // gigabytes for a large page and shows nothing to anyone.
+  window.addEventListener('pageshow', function (event) {
+    if (event.isTrusted && document.documentElement)
+      document.documentElement.style.setProperty('display', 'none', 'important');
+  }, true);
 })();
 )JS");
     return tpl.arg(nonce);
 }
+
+QString captureSource(const QString &nonce)
+{
+    return QStringLiteral("(function () { var take = window['%1:']; return typeof take === 'function' ? take() : null; })()")
+        .arg(nonce);
+}
+
+namespace {
+
+// Plain decimal digits no greater than limit.
+std::optional<quint64> number(QStringView field, quint64 limit)
+{
+    if (field.isEmpty())
+        return std::nullopt;
+    quint64 value = 0;
+    for (const QChar c : field) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        if (qMulOverflow(value, quint64(10), &value) || qAddOverflow(value, quint64(c.unicode() - u'0'), &value)
+            || value > limit)
+            return std::nullopt;
+    }
+    return value;
+}
+
+bool flag(QChar c, bool *value)
+{
+    *value = c == QLatin1Char('1');
+    return c == QLatin1Char('0') || c == QLatin1Char('1');
+}
+
+} // namespace
 
 std::optional<Report> parse(QStringView payload)
 {
@@ -29,23 +81,26 @@ std::optional<Report> parse(QStringView payload)
     if (nl < 0)
         return std::nullopt;
     const QStringView head = payload.first(nl);
-    if (head.size() < 6 || head.at(2) != QLatin1Char(' '))
-        return std::nullopt;
-    Report r;
-    r.top = head.at(0) == QLatin1Char('1');
-    r.hasRoot = head.at(1) == QLatin1Char('1');
-    const qsizetype sp = head.indexOf(QLatin1Char(' '), 3);
-    if (sp < 0)
-        return std::nullopt;
-    bool ok1 = false, ok2 = false;
-    const qsizetype urlLen = head.sliced(3, sp - 3).toLongLong(&ok1);
-    const qsizetype titleLen = head.sliced(sp + 1).toLongLong(&ok2);
     const QStringView body = payload.sliced(nl + 1);
-    if (!ok1 || !ok2 || urlLen < 0 || titleLen < 0 || urlLen + titleLen > body.size())
+    QStringView fields[3];
+    qsizetype at = 0;
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype end = i < 2 ? head.indexOf(QLatin1Char(' '), at) : head.size();
+        if (end < 0)
+            return std::nullopt;
+        fields[i] = head.sliced(at, end - at);
+        at = end + 1;
+    }
+    Report r;
+    if (fields[0].size() != 1 || !flag(fields[0][0], &r.hasRoot))
         return std::nullopt;
-    r.url = body.first(urlLen).toString();
-    r.title = body.sliced(urlLen, titleLen).toString();
-    r.html = body.sliced(urlLen + titleLen).toString();
+    const auto urlLength = number(fields[1], quint64(body.size()));
+    const auto titleLength = urlLength ? number(fields[2], quint64(body.size()) - *urlLength) : std::nullopt;
+    if (!titleLength) // a blank too many ends up in the last field
+        return std::nullopt;
+    r.url = body.first(qsizetype(*urlLength));
+    r.title = body.sliced(qsizetype(*urlLength), qsizetype(*titleLength));
+    r.html = body.sliced(qsizetype(*urlLength + *titleLength));
     return r;
 }
 

@@ -5,21 +5,33 @@
 
 #include <optional>
 
-// The script injected into every document (frames included) that reports the
-// document once its load event has fired, and the parser of that report.
+// How a finished document's source travels from the page to us. Every
+// document (frames included) gets a script in an isolated world, where the
+// page can neither see nor touch it. A frame reports itself through the
+// console, prefixed with a per-page nonce, on its own load event as the
+// engine fires it (a page's synthetic one does not count). The top-level
+// document is read by captureSource when the engine says the load is over,
+// so no listener the page could remove or trigger decides when.
 namespace completion {
 
+// The script injected into every document at its creation.
 QString scriptSource(const QString &nonce);
+// Evaluates, in the isolated world of the top-level document, to [address,
+// title, markup inside the root, has a root]; to null when the document has
+// been read already or was never loaded (the empty document a browser
+// starts with).
+QString captureSource(const QString &nonce);
 
+// A frame's report; the strings are views into the payload.
 struct Report {
-    bool top = false;
     bool hasRoot = false;
-    QString url;
-    QString title;
-    QString html;
+    QStringView url;
+    QStringView title;
+    QStringView html;
 };
 
-// Parses "<top><root> <urlLength> <titleLength>\n<url><title><html>".
+// Parses "<root> <urlLength> <titleLength>\n<url><title><html>". Refuses
+// anything malformed, including lengths beyond the payload.
 std::optional<Report> parse(QStringView payload);
 
 } // namespace completion

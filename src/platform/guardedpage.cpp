@@ -74,9 +74,7 @@ QStringList GuardedPage::chooseFiles(FileSelectionMode, const QStringList &, con
 
 QWebEnginePage *GuardedPage::createWindow(WebWindowType) { return nullptr; }
 
-bool GuardedPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+bool GuardedPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
 {
-    if (isMainFrame)
-        Q_EMIT mainFrameNavigation(url);
-    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    return !m_gate || m_gate(url, isMainFrame);
 }

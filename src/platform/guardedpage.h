@@ -2,6 +2,8 @@
 
 #include <QWebEnginePage>
 
+#include <functional>
+
 // A page that cannot reach the user: no alerts, prompts, file choosers,
 // popups, permissions or certificate exceptions. Completion reports from the
 // injected script arrive through the console and are handed on; every other
@@ -15,11 +17,15 @@ public:
     // Marker that prefixes our own console reports; random per page.
     const QString &nonce() const { return m_nonce; }
 
+    // Decides every navigation the engine asks about (address, main frame or
+    // not); without one, all go through.
+    using NavigationGate = std::function<bool(const QUrl &, bool)>;
+    void setNavigationGate(NavigationGate gate) { m_gate = std::move(gate); }
+
 Q_SIGNALS:
-    // The whole console message; the report itself starts at offset.
+    // The whole console message; the report itself starts at offset. (The
+    // message is handed on as it is: a report can be hundreds of megabytes.)
     void reportReceived(const QString &message, qsizetype offset);
-    // The top-level document is about to be replaced (any cause).
-    void mainFrameNavigation(const QUrl &url);
 
 protected:
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
@@ -35,4 +41,5 @@ protected:
 
 private:
     QString m_nonce;
+    NavigationGate m_gate;
 };

@@ -4,17 +4,65 @@
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlRequestInterceptor>
 
-WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
+namespace {
+
+// Local pages load their own scripts, styles, images and frames, but no page
+// reads a local file's contents through a request of its own.
+class LocalFileReadGuard : public QWebEngineUrlRequestInterceptor
 {
-    // No storage name: off the record, nothing of a page reaches the disk.
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (!info.requestUrl().isLocalFile())
+            return;
+        switch (info.resourceType()) {
+        case QWebEngineUrlRequestInfo::ResourceTypeXhr: // XMLHttpRequest, fetch, EventSource
+        case QWebEngineUrlRequestInfo::ResourceTypePing:
+        case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
+        case QWebEngineUrlRequestInfo::ResourceTypeCspReport:
+        case QWebEngineUrlRequestInfo::ResourceTypePluginResource:
+        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame:
+        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame:
+        case QWebEngineUrlRequestInfo::ResourceTypeUnknown:
+            info.block(true);
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+bool isAbout(const QUrl &url, QLatin1String what)
+{
+    return url.scheme().compare(QLatin1String("about"), Qt::CaseInsensitive) == 0 && url.path() == what;
+}
+
+} // namespace
+
+WebBrowser::WebBrowser(QObject *owner)
+{
+    if (owner)
+        connect(owner, &QObject::destroyed, this, [this] { delete this; });
+
+    // No storage name: off the record. The engine still creates folders for
+    // what pages store (service workers, databases), so they go to a folder
+    // of our own that goes with the browser.
+    m_storage = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/markloom-browser-XXXXXX"));
     m_profile = new QWebEngineProfile(this);
+    m_profile->setPersistentStoragePath(m_storage->path());
+    m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    m_profile->setUrlRequestInterceptor(new LocalFileReadGuard(m_profile));
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
@@ -27,54 +75,26 @@ WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
     script.setRunsOnSubFrames(true);
     script.setSourceCode(completion::scriptSource(m_page->nonce()));
     m_page->scripts().insert(script);
+    m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) { return allowNavigation(url, isMainFrame); });
     setPage(m_page);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFocusPolicy(Qt::NoFocus);
 
     connect(m_page, &GuardedPage::reportReceived, this,
-            [this](const QString &message, qsizetype offset) {
-                onReport(message.sliced(offset));
+            [this](const QString &message, qsizetype offset) { onReport(QStringView(message).sliced(offset)); });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+                if (m_waiting && status != QWebEnginePage::NormalTerminationStatus)
+                    endWithoutDocument(LoadEnd::Failed);
             });
-    // A new top-level document is on its way: its frames and itself report.
-    // (Load start and end signals merge back-to-back loads into one, so they
-    // cannot mark where a navigation begins.)
-    connect(m_page, &GuardedPage::mainFrameNavigation, this, [this](const QUrl &url) {
-        m_requested = url.toString();
-        m_topReported = false;
-        m_acceptReports = true;
-    });
-    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
-        switch (info.status()) {
-        case QWebEngineLoadingInfo::LoadStartedStatus:
-            m_stopping = false;
-            break;
-        case QWebEngineLoadingInfo::LoadSucceededStatus:
-            if (!m_topReported)
-                endWithoutDocument(LoadEnd::NoDocument);
-            break;
-        case QWebEngineLoadingInfo::LoadFailedStatus:
-            if (!m_topReported)
-                endWithoutDocument(LoadEnd::Failed);
-            break;
-        case QWebEngineLoadingInfo::LoadStoppedStatus:
-            // A download or a page that stopped itself; not a load replaced by
-            // a newer one, nor one the user stopped.
-            if (!m_topReported && !m_stopping && !m_page->isLoading())
-                endWithoutDocument(LoadEnd::NoDocument);
-            m_stopping = false;
-            break;
-        }
-    });
-}
-
-void WebBrowser::endWithoutDocument(LoadEnd why)
-{
-    m_acceptReports = false;
-    Q_EMIT loadEndedWithoutDocument(why, m_requested);
 }
 
 WebBrowser::~WebBrowser()
 {
+    // Nothing the page still delivers while it goes belongs to a navigation.
+    m_waiting = false;
+    ++m_token;
     // The page must go before the profile it was created with.
     setPage(nullptr);
     delete m_page;
@@ -90,10 +110,40 @@ QUrl WebBrowser::urlFromUserInput(const QString &text)
     return QUrl::fromUserInput(text.trimmed());
 }
 
+bool WebBrowser::canLoad(const QUrl &url) const
+{
+    if (!url.isValid() || url.isEmpty())
+        return false;
+    // Engine-internal addresses (chrome:, devtools:, view-source:, other
+    // about: pages and the like) are never loaded: some crash or hang the
+    // engine on purpose. Any scheme the engine does not load itself would go
+    // to a desktop program, which the hidden browser never starts.
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("file")
+        || scheme == QLatin1String("data"))
+        return true;
+    if (scheme == QLatin1String("about"))
+        return isAbout(url, QLatin1String("blank"));
+    if (scheme == QLatin1String("qrc"))
+        return url.path() == homeUrl().path();
+    return m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
+}
+
+void WebBrowser::begin(const QString &address, bool byPage)
+{
+    ++m_token;
+    m_waiting = true;
+    m_byPage = byPage;
+    m_address = address;
+    // A load signal still on its way when the engine was idle belongs to the
+    // load before; when it is busy, its next end is this navigation's too.
+    m_started = m_page->isLoading();
+}
+
 void WebBrowser::Navigate2(const QString &address)
 {
     const QUrl url = urlFromUserInput(address);
-    if (!url.isValid() || url.isEmpty() || !canLoad(url)) {
+    if (!canLoad(url)) {
         // Nothing a browser could load: end like a failed load, not a hang,
         // and after the caller's handler has finished, as a real load would.
         QMetaObject::invokeMethod(
@@ -101,54 +151,121 @@ void WebBrowser::Navigate2(const QString &address)
             Qt::QueuedConnection);
         return;
     }
+    begin(address, false);
     m_page->load(url);
-}
-
-bool WebBrowser::canLoad(const QUrl &url) const
-{
-    // Schemes the engine loads itself; any other would be handed to a desktop
-    // program, which the hidden browser never does, and would end in silence.
-    static const QStringList builtIn = {
-        QStringLiteral("http"),  QStringLiteral("https"),       QStringLiteral("file"),
-        QStringLiteral("qrc"),   QStringLiteral("about"),       QStringLiteral("data"),
-        QStringLiteral("blob"),  QStringLiteral("view-source"), QStringLiteral("javascript"),
-        QStringLiteral("chrome"),
-    };
-    const QString scheme = url.scheme().toLower();
-    return builtIn.contains(scheme) || m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
 }
 
 void WebBrowser::GoHome()
 {
+    begin(homeUrl().toString(), false);
     m_page->load(homeUrl());
 }
 
 void WebBrowser::Stop()
 {
-    m_stopping = m_page->isLoading();
+    m_waiting = false;
+    ++m_token;
     m_page->triggerAction(QWebEnginePage::Stop);
 }
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
 
-void WebBrowser::onReport(const QString &payload)
+bool WebBrowser::allowNavigation(const QUrl &url, bool isMainFrame)
 {
-    if (!m_acceptReports)
-        return;
-    std::optional<completion::Report> r = completion::parse(payload);
-    if (!r)
-        return;
-    CompletedDocument doc;
-    doc.isTop = r->top;
-    doc.hasRoot = r->hasRoot;
-    doc.url = QUrl(r->url);
-    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
-    doc.title = std::move(r->title);
-    doc.nameProp = documentDisplayName(doc.title, doc.url);
-    doc.innerHTML = std::move(r->html);
-    if (doc.isTop) {
-        m_topReported = true;
-        m_acceptReports = false;
+    // Documents a page makes itself may be shown in its frames and itself.
+    const bool pageMade = url.scheme().compare(QLatin1String("blob"), Qt::CaseInsensitive) == 0
+                          || (!isMainFrame && isAbout(url, QLatin1String("srcdoc")));
+    if (!canLoad(url) && !pageMade)
+        return false;
+    if (!isMainFrame)
+        return true;
+    if (m_waiting) {
+        // Ours, a redirect of it, or the page moving on while it loads.
+        m_started = true;
+        return true;
     }
-    Q_EMIT documentComplete(doc);
+    if (m_keepDocument)
+        return false;
+    // The page replaces its document by itself.
+    begin(url.toString(), true);
+    m_started = true;
+    return true;
+}
+
+void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (!m_waiting)
+        return;
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_started = true;
+        return;
+    }
+    // The engine has finished loading (merged loads end once); while it is
+    // still busy, a newer load is under way and its own end follows.
+    if (!m_started || m_page->isLoading())
+        return;
+    capture(info.status() == QWebEngineLoadingInfo::LoadFailedStatus ? LoadEnd::Failed : LoadEnd::NoDocument);
+}
+
+void WebBrowser::capture(LoadEnd why)
+{
+    // The top-level document is read in the isolated world now that the
+    // engine says the load is over: a page can neither hurry, forge nor
+    // prevent it. A document is read once; the empty one a browser starts
+    // with, or one that a download or a refused address left in place, is
+    // not read again.
+    const quint64 token = m_token;
+    m_page->runJavaScript(completion::captureSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                          [this, token, why](const QVariant &result) {
+                              if (token != m_token || !m_waiting)
+                                  return;
+                              const QVariantList d = result.toList();
+                              if (d.size() == 4) {
+                                  m_waiting = false;
+                                  // The source is handed on once the engine's own copy of it is gone.
+                                  QMetaObject::invokeMethod(
+                                      this,
+                                      [this, token, doc = document(true, d.at(3).toBool(), d.at(0).toString(),
+                                                                   d.at(1).toString(), d.at(2).toString())] {
+                                          if (token == m_token)
+                                              Q_EMIT documentComplete(doc);
+                                      },
+                                      Qt::QueuedConnection);
+                              } else if (!m_page->isLoading()) {
+                                  // Nothing new to read, and no newer load under way whose own
+                                  // end would read it: this load left no document.
+                                  endWithoutDocument(why);
+                              }
+                          });
+}
+
+void WebBrowser::endWithoutDocument(LoadEnd why)
+{
+    m_waiting = false;
+    if (!m_byPage)
+        Q_EMIT loadEndedWithoutDocument(why, m_address);
+}
+
+CompletedDocument WebBrowser::document(bool isTop, bool hasRoot, const QString &url, const QString &title,
+                                       const QString &innerHTML)
+{
+    CompletedDocument doc;
+    doc.isTop = isTop;
+    doc.hasRoot = hasRoot;
+    doc.url = QUrl(url);
+    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
+    doc.title = title;
+    doc.nameProp = documentDisplayName(doc.title, doc.url);
+    doc.innerHTML = innerHTML;
+    return doc;
+}
+
+void WebBrowser::onReport(QStringView payload)
+{
+    // Frames report while their navigation waits: a frame that loads again
+    // once the page is complete (ads, refreshes) never replaces the source.
+    const std::optional<completion::Report> r = completion::parse(payload);
+    if (r && m_waiting && m_started)
+        Q_EMIT documentComplete(
+            document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString()));
 }

@@ -4,6 +4,10 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <memory>
+
+class QTemporaryDir;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
 
@@ -29,12 +33,15 @@ enum class LoadEnd {
 
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
-// of its own and a page that refuses everything interactive.
+// of its own and a page that refuses everything interactive. The view is
+// never shown, so a page is never laid out or painted.
 class WebBrowser : public QWebEngineView
 {
     Q_OBJECT
 public:
-    explicit WebBrowser(QWidget *parent = nullptr);
+    // owner, when given, deletes the browser; the browser is never a child
+    // widget of it.
+    explicit WebBrowser(QObject *owner = nullptr);
     ~WebBrowser() override;
 
     // Loads an address as typed: the text is turned into a URL the way an
@@ -47,30 +54,54 @@ public:
     // Address of the top-level page now shown.
     QString LocationURL() const;
 
+    // While on, a top-level navigation the page starts by itself (script,
+    // refresh, link, form, a redirect after the page completed) is refused
+    // before it starts: the document and its source stay and nothing is
+    // reported. Navigations started here, and whatever happens while they
+    // load, go through; frames are not affected.
+    void setKeepDocument(bool keep) { m_keepDocument = keep; }
+    bool keepDocument() const { return m_keepDocument; }
+
     QWebEngineProfile *browserProfile() const { return m_profile; }
 
     static QUrl homeUrl();
     // Address-bar conversion of typed text (surrounding blanks and line
     // breaks dropped, scheme added where missing).
     static QUrl urlFromUserInput(const QString &text);
+    // What may be loaded as a top-level address: http, https, file, data,
+    // about:blank, the home page and schemes with a handler on this profile.
+    bool canLoad(const QUrl &url) const;
 
 Q_SIGNALS:
     // Raised once for every document that finishes loading, frames first.
     void documentComplete(const CompletedDocument &document);
-    // A top-level load ended and no top-level document was reported for it.
-    // Not raised for a load cancelled by Stop().
+    // A top-level load started here ended and no top-level document was
+    // reported for it. Not raised for a load cancelled by Stop().
     void loadEndedWithoutDocument(LoadEnd why, const QString &address);
 
 private:
-    void onReport(const QString &payload);
-    bool canLoad(const QUrl &url) const;
+    void begin(const QString &address, bool byPage);
+    bool allowNavigation(const QUrl &url, bool isMainFrame);
+    void onLoadingChanged(const QWebEngineLoadingInfo &info);
+    void capture(LoadEnd why);
+    void onReport(QStringView payload);
+    void endWithoutDocument(LoadEnd why);
+    static CompletedDocument document(bool isTop, bool hasRoot, const QString &url, const QString &title,
+                                      const QString &innerHTML);
+
+    std::unique_ptr<QTemporaryDir> m_storage;
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
-    void endWithoutDocument(LoadEnd why);
-    bool m_topReported = false;
-    // Reports are taken from the start of a load up to its top-level document;
-    // a frame that reloads later (ads, refreshes) must not replace the source.
-    bool m_acceptReports = false;
-    bool m_stopping = false;
-    QString m_requested; // address of the top-level navigation in progress
+    bool m_keepDocument = false;
+
+    // The top-level navigation waiting for its document: started here or,
+    // when none is waiting, by the page. A newer one replaces it; the token
+    // tells its capture from an earlier one's.
+    quint64 m_token = 0;
+    bool m_waiting = false;
+    // The engine has taken it up: a load signal before that belongs to an
+    // earlier load.
+    bool m_started = false;
+    bool m_byPage = false; // ends without a message when no document comes
+    QString m_address;
 };

@@ -5,8 +5,6 @@
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
 #include "browse/docname.h"
-#include "cli/options.h"
-#include "platform/completionscript.h"
 #include "settings/settingchoices.h"
 #include "support/testenv.h"
 
@@ -34,9 +32,6 @@ private Q_SLOTS:
     void documentFlagAndCaption();
     void docName_data();
     void docName();
-    void completionReport();
-    void options_data();
-    void options();
 };
 
 void TestCoreRules::caption_data()
@@ -319,60 +314,6 @@ void TestCoreRules::docName()
     QFETCH(QString, url);
     QFETCH(QString, expected);
     QCOMPARE(documentDisplayName(title, QUrl(url)), expected);
-}
-
-void TestCoreRules::completionReport()
-{
-    const QString html = QStringLiteral("<head></head><body>a\r\nb\n 12 3\n</body>");
-    const QString payload = QStringLiteral("11 14 4\nhttp://a.test/T\u00e9st") + html;
-    const auto r = completion::parse(payload);
-    QVERIFY(r);
-    QVERIFY(r->top);
-    QVERIFY(r->hasRoot);
-    QCOMPARE(r->url, QStringLiteral("http://a.test/"));
-    QCOMPARE(r->title, QStringLiteral("T\u00e9st"));
-    QCOMPARE(r->html, html);
-    QVERIFY(!completion::parse(QStringLiteral("11 99 0\nshort")));
-    QVERIFY(!completion::parse(QStringLiteral("garbage")));
-    QVERIFY(completion::scriptSource(QStringLiteral("NONCE")).contains(QStringLiteral("'NONCE:'")));
-}
-
-void TestCoreRules::options_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("timeout");
-    using M = cli::Mode;
-    QTest::newRow("none") << QStringList{} << int(M::Window) << "" << 60;
-    QTest::newRow("blanks joined") << QStringList{"a", "b", "c"} << int(M::Window) << "a b c" << 60;
-    QTest::newRow("dump") << QStringList{"--dump", "x.test"} << int(M::Dump) << "x.test" << 60;
-    QTest::newRow("timeout") << QStringList{"--timeout", "5", "--data", "-"} << int(M::Data) << "-" << 5;
-    QTest::newRow("timeout=") << QStringList{"--scripts", "u", "--timeout=7"} << int(M::Scripts) << "u" << 7;
-    QTest::newRow("help") << QStringList{"--help", "x"} << int(M::Help) << "" << 60;
-    QTest::newRow("version") << QStringList{"--version"} << int(M::Version) << "" << 60;
-    QTest::newRow("unknown") << QStringList{"--bogus"} << int(M::Error) << "" << 60;
-    QTest::newRow("no address") << QStringList{"--dump"} << int(M::Error) << "" << 60;
-    QTest::newRow("dump stdin") << QStringList{"--dump", "-"} << int(M::Error) << "" << 60;
-    QTest::newRow("two modes") << QStringList{"--dump", "--data", "x"} << int(M::Error) << "" << 60;
-    QTest::newRow("bad timeout") << QStringList{"--timeout", "0", "--dump", "x"} << int(M::Error) << "" << 60;
-    QTest::newRow("after --") << QStringList{"--", "--dump"} << int(M::Window) << "--dump" << 60;
-}
-
-void TestCoreRules::options()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, mode);
-    QFETCH(QString, address);
-    QFETCH(int, timeout);
-    const cli::Options o = cli::parse(args);
-    QCOMPARE(int(o.mode), mode);
-    if (o.mode != cli::Mode::Error) {
-        QCOMPARE(o.address, address);
-        QCOMPARE(o.timeoutSeconds, timeout);
-    } else {
-        QVERIFY(!o.error.isEmpty());
-    }
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCoreRules)

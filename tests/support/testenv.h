@@ -32,6 +32,7 @@ inline void prepareEnvironment()
     const QString runtime = sandboxPath(QStringLiteral("runtime"));
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("HOME", sandboxPath(QStringLiteral("home")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", sandboxPath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", sandboxPath(QStringLiteral("data")).toLocal8Bit());
     qputenv("XDG_CACHE_HOME", sandboxPath(QStringLiteral("cache")).toLocal8Bit());
@@ -44,6 +45,34 @@ inline void prepareEnvironment()
     // Read before main() runs, so the environment is too late for these.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false\nqt.qpa.*=false"));
     qunsetenv("MARKLOOM_START_MINIMIZED");
+}
+
+// The fields of /proc/<pid>/stat after the command name: state, parent,
+// process group, session and so on; empty once the process is gone.
+inline QList<QByteArray> processStat(const QString &pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray s = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    return s.isEmpty() ? QList<QByteArray>() : s.mid(s.lastIndexOf(')') + 2).split(' ');
+}
+
+inline QStringList processIds()
+{
+    return QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[1-9]*")}, QDir::Dirs);
+}
+
+// Running processes depth generations below this one (1: children, 2: theirs).
+inline QStringList descendants(int depth)
+{
+    QStringList found;
+    for (const QString &pid : processIds()) {
+        QString p = pid;
+        for (int i = 0; i < depth; ++i)
+            p = QString::fromLatin1(processStat(p).value(1));
+        if (p.toLongLong() == getpid() && processStat(pid).value(0) != "Z")
+            found << pid;
+    }
+    return found;
 }
 
 } // namespace markloomtest

@@ -10,7 +10,8 @@ void registerSchemes()
 {
     QWebEngineUrlScheme scheme(kScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled
+                    | QWebEngineUrlScheme::ServiceWorkersAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
