@@ -24,6 +24,23 @@ QString scriptSource(const QString &nonce)
   }
   if (window === window.top) {
     window['%1:'] = take;
+    // The page as it stands now: itself, then every frame it can reach
+    // (same origin), each as [address, title, markup, has a root, top].
+    window['%1:again'] = function () {
+      var out = [];
+      (function walk(doc, top) {
+        var root = doc.documentElement;
+        out.push([String(doc.URL), String(doc.title || ''), root ? root.innerHTML : '', !!root, top]);
+        var frames = doc.querySelectorAll('iframe, frame');
+        for (var i = 0; i < frames.length; ++i) {
+          var inner = null;
+          try { inner = frames[i].contentDocument; } catch (e) {}
+          if (inner)
+            walk(inner, false);
+        }
+      })(document, true);
+      return out;
+    };
   } else {
     window.addEventListener('load', function (event) {
       var d = event.isTrusted && event.target === document ? take() : null;
@@ -46,6 +63,12 @@ QString scriptSource(const QString &nonce)
 QString captureSource(const QString &nonce)
 {
     return QStringLiteral("(function () { var take = window['%1:']; return typeof take === 'function' ? take() : null; })()")
+        .arg(nonce);
+}
+
+QString rereadSource(const QString &nonce)
+{
+    return QStringLiteral("(function () { var read = window['%1:again']; return typeof read === 'function' ? read() : []; })()")
         .arg(nonce);
 }
 

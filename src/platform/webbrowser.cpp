@@ -170,6 +170,35 @@ void WebBrowser::Stop()
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
 
+void WebBrowser::Reload()
+{
+    const QString address = LocationURL();
+    if (!canLoad(m_page->url())) {
+        Navigate2(address); // says it cannot be loaded
+        return;
+    }
+    begin(address, false);
+    m_page->triggerAction(QWebEnginePage::Reload);
+}
+
+void WebBrowser::ReadAgain()
+{
+    const quint64 token = m_token;
+    m_page->runJavaScript(completion::rereadSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                          [this, token](const QVariant &result) {
+                              QList<CompletedDocument> documents;
+                              if (token == m_token) {
+                                  for (const QVariant &item : result.toList()) {
+                                      const QVariantList d = item.toList();
+                                      if (d.size() == 5)
+                                          documents << document(d.at(4).toBool(), d.at(3).toBool(), d.at(0).toString(),
+                                                                d.at(1).toString(), d.at(2).toString());
+                                  }
+                              }
+                              Q_EMIT documentsRead(documents);
+                          });
+}
+
 bool WebBrowser::allowNavigation(const QUrl &url, bool isMainFrame)
 {
     // Documents a page makes itself may be shown in its frames and itself.

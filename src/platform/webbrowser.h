@@ -51,6 +51,11 @@ public:
     void GoHome();
     // Cancels the load in progress.
     void Stop();
+    // Loads the page shown again.
+    void Reload();
+    // Reads the page shown again as it stands now, without loading it; the
+    // answer comes as documentsRead.
+    void ReadAgain();
     // Address of the top-level page now shown.
     QString LocationURL() const;
 
@@ -78,6 +83,10 @@ Q_SIGNALS:
     // A top-level load started here ended and no top-level document was
     // reported for it. Not raised for a load cancelled by Stop().
     void loadEndedWithoutDocument(LoadEnd why, const QString &address);
+    // The answer to ReadAgain: the top-level document first, then each frame
+    // it could reach (same origin); empty when a navigation began meanwhile
+    // or nothing is shown.
+    void documentsRead(const QList<CompletedDocument> &documents);
 
 private:
     void begin(const QString &address, bool byPage);
