@@ -54,7 +54,53 @@ void DocumentModel::navigationStarted()
 
 void DocumentModel::navigationEnded() { m_navigationPending = false; }
 
-void DocumentModel::documentShown(const DomDocument &document, bool isTop)
+void DocumentModel::documentShown(const DomDocument &document, bool isTop, const QString &source)
+{
+    if (m_pageComplete) {
+        m_page.clear();
+        m_pageComplete = false;
+    }
+    // The page comes first in the list, though it arrives after its frames.
+    if (isTop) {
+        m_page.prepend(PageDocument{document, source, true});
+        m_shown = 0;
+        m_pageComplete = true;
+    } else {
+        m_page.append(PageDocument{document, source, false});
+        m_shown = int(m_page.size()) - 1;
+    }
+    showName(document, isTop);
+}
+
+std::optional<PageDocument> DocumentModel::chooseDocument(int index)
+{
+    if (index < 0 || index >= m_page.size())
+        return std::nullopt;
+    m_shown = index;
+    showName(m_page.at(index).document, false);
+    return m_page.at(index);
+}
+
+std::optional<PageDocument> DocumentModel::documentsReadAgain(const QList<PageDocument> &documents)
+{
+    QList<bool> taken(m_page.size(), false);
+    for (const PageDocument &read : documents) {
+        for (qsizetype i = 0; i < m_page.size(); ++i) {
+            if (!taken[i] && m_page[i].isTop == read.isTop
+                && (read.isTop || m_page[i].document.URL == read.document.URL)) {
+                m_page[i] = read;
+                taken[i] = true;
+                break;
+            }
+        }
+    }
+    if (m_shown < 0 || m_shown >= m_page.size() || !taken[m_shown])
+        return std::nullopt;
+    showName(m_page.at(m_shown).document, false);
+    return m_page.at(m_shown);
+}
+
+void DocumentModel::showName(const DomDocument &document, bool isTop)
 {
     m_Document = document;
     m_DocElement = DomElement{m_Document};
@@ -62,7 +108,7 @@ void DocumentModel::documentShown(const DomDocument &document, bool isTop)
     m_DocName = m_OwnerDocument.nameProp;
     if (isTop)
         m_navigationPending = false;
-    // A page shows its name alone: no mark, no file name.
+    // A document shows its name alone: no mark, no file name.
     setCaption(caption::pageLoaded(m_DocName));
     if (m_bModfied) {
         m_bModfied = false;

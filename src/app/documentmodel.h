@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // What the program keeps of a completed document: its address and name.
 struct DomDocument {
@@ -14,6 +15,14 @@ struct DomDocument {
 // A completed document's root element; Document is the document that owns it.
 struct DomElement {
     DomDocument Document;
+};
+
+// One document of the page shown: the top-level page or one of its frames,
+// with the source it had when it was read.
+struct PageDocument {
+    DomDocument document;
+    QString source;
+    bool isTop = false;
 };
 
 namespace unsaved {
@@ -56,8 +65,22 @@ public:
     // would be lost.
     bool acceptsDocument() const { return m_navigationPending || !m_bModfied; }
     // A document (a frame, or the top-level page when isTop) replaced the
-    // pane: its name goes into the caption, and the pane holds no edits.
-    void documentShown(const DomDocument &document, bool isTop);
+    // pane: its name goes into the caption, and the pane holds no edits. It
+    // joins the documents of its page (the first of a new page starts them
+    // afresh).
+    void documentShown(const DomDocument &document, bool isTop, const QString &source = QString());
+
+    // Every document of the page shown, the top-level page first, then its
+    // frames in the order they arrived; index of the one in the pane.
+    const QList<PageDocument> &pageDocuments() const { return m_page; }
+    int shownDocument() const { return m_shown; }
+    // Puts another document of the page in the pane: its name goes into the
+    // caption. Returns it, or nothing for an index out of range.
+    std::optional<PageDocument> chooseDocument(int index);
+    // The page read again: each document takes its new source (frames are
+    // matched by address, in order). Returns the one in the pane when it was
+    // read again, else nothing (a frame of another site cannot be).
+    std::optional<PageDocument> documentsReadAgain(const QList<PageDocument> &documents);
 
     // The pane now differs from what was loaded or saved (false: it no
     // longer does, for instance after undoing back to it).
@@ -77,6 +100,7 @@ Q_SIGNALS:
     void modifiedChanged(bool modified);
 
 private:
+    void showName(const DomDocument &document, bool isTop);
     void setCaption(const QString &caption);
     void refreshCaption();
 
@@ -90,4 +114,7 @@ private:
     QString m_FileTitle;
     bool m_navigationPending = false;
     QString m_caption;
+    QList<PageDocument> m_page;
+    int m_shown = -1;
+    bool m_pageComplete = false; // the top-level document of m_page has arrived
 };

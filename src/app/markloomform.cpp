@@ -39,6 +39,7 @@ namespace {
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
     "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView", "ID_SchNext",
+    "ID_Reread", "ID_Reload",  "ID_Frames",
 };
 
 struct ToolbarButton {
@@ -148,6 +149,7 @@ void MarkloomForm::createControls()
     connect(WebBrowser1, &WebBrowser::documentComplete, this, &MarkloomForm::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &WebBrowser::loadEndedWithoutDocument, this,
             &MarkloomForm::WebBrowser1_LoadEndedWithoutDocument);
+    connect(WebBrowser1, &WebBrowser::documentsRead, this, &MarkloomForm::WebBrowser1_DocumentsRead);
     // The pane knows whether it differs from what was loaded or saved, undo
     // included; the document follows it.
     connect(HTMLSorceText, &SourcePane::modificationChanged, &m_document, &DocumentModel::setModified);
@@ -253,6 +255,9 @@ void MarkloomForm::createActions()
         {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
         {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
         {"ID_SyntaxColour", "色分け(&C)", &MarkloomForm::ID_SyntaxColour_Click, {}},
+        {"ID_Reread", "ソースの再取得(&S)", &MarkloomForm::ID_Reread_Click, {K(Qt::Key_F5)}},
+        {"ID_Reload", "再読み込み(&R)", &MarkloomForm::ID_Reload_Click,
+         {K(Qt::CTRL | Qt::Key_R), K(Qt::CTRL | Qt::Key_F5)}},
         {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
         {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
         {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
@@ -297,7 +302,7 @@ void MarkloomForm::createMenus()
     const Menu menus[] = {
         {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
         {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
-        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_WordWrap", "ID_SyntaxColour"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_Reread", "ID_Reload", "ID_Frames", "-", "ID_WordWrap", "ID_SyntaxColour"}},
         {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
         {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
         {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
@@ -308,6 +313,10 @@ void MarkloomForm::createMenus()
         menu->setObjectName(QString::fromLatin1(m.name));
         menu->menuAction()->setObjectName(QString::fromLatin1(m.name));
         for (const QString &item : m.items) {
+            if (item == QLatin1String("ID_Frames")) {
+                menu->addMenu(createFramesMenu());
+                continue;
+            }
             if (item == QLatin1String("-")) {
                 QAction *bar = menu->addSeparator();
                 if (m.name == std::string_view("ID_Edit"))
@@ -335,7 +344,10 @@ void MarkloomForm::createToolbar()
 
 QAction *MarkloomForm::action(const QString &name) const
 {
-    return findChild<QAction *>(name, Qt::FindDirectChildrenOnly);
+    if (QAction *a = findChild<QAction *>(name, Qt::FindDirectChildrenOnly))
+        return a;
+    // A submenu's own entry in its menu (ID_Frames).
+    return findChild<QAction *>(name);
 }
 
 void MarkloomForm::Form_Load()
@@ -422,7 +434,8 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
         return;
     HTMLSorceText->SetText(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
-    m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop);
+    m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop,
+                             document.innerHTML);
     SetCommandsEnabled(true);
 }
 
@@ -561,6 +574,75 @@ void MarkloomForm::openAddress(const QString &text)
     AddressBarCombo->addItem(text);
     AddressBarCombo->setCurrentIndex(-1);
     AddressBarCombo->setEditText(text);
+}
+
+QMenu *MarkloomForm::createFramesMenu()
+{
+    // Every document of the page, built each time it opens: the page first,
+    // then each frame, each with its address.
+    auto *frames = new QMenu(QStringLiteral("フレーム(&F)"), this);
+    frames->menuAction()->setObjectName(QStringLiteral("ID_Frames"));
+    connect(frames, &QMenu::aboutToShow, this, [this, frames] {
+        frames->clear();
+        const QList<PageDocument> &documents = m_document.pageDocuments();
+        for (int i = 0; i < documents.size(); ++i) {
+            const DomDocument &d = documents.at(i).document;
+            QString label = (documents.at(i).isTop ? QStringLiteral("ページ: ") : QStringLiteral("フレーム: "))
+                            + d.nameProp.left(80) + QStringLiteral("  ") + d.URL.left(120);
+            QAction *a = frames->addAction(label.replace(QLatin1Char('&'), QStringLiteral("&&")));
+            a->setCheckable(true);
+            a->setChecked(i == m_document.shownDocument());
+            connect(a, &QAction::triggered, this, [this, i] { chooseDocument(i); });
+        }
+    });
+    return frames;
+}
+
+void MarkloomForm::chooseDocument(int index)
+{
+    if (!confirmDiscard())
+        return;
+    if (const std::optional<PageDocument> d = m_document.chooseDocument(index))
+        HTMLSorceText->SetText(d->source);
+}
+
+void MarkloomForm::ID_Reread_Click()
+{
+    if (!confirmDiscard())
+        return;
+    // What the pane holds was saved or given up; an edit made before the
+    // answer comes keeps the answer out.
+    HTMLSorceText->setModified(false);
+    m_rereading = true;
+    WebBrowser1->ReadAgain();
+}
+
+void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &documents)
+{
+    if (!std::exchange(m_rereading, false) || m_document.isModified())
+        return;
+    QList<PageDocument> read;
+    for (const CompletedDocument &d : documents) {
+        if (d.hasRoot)
+            read << PageDocument{DomDocument{d.url.toString(), d.nameProp}, d.innerHTML, d.isTop};
+    }
+    if (read.isEmpty()) {
+        m_services.prompts().message(this, QStringLiteral("ソースを再取得できませんでした。"));
+        return;
+    }
+    if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read))
+        HTMLSorceText->SetText(shown->source);
+    else
+        m_services.prompts().message(this, QStringLiteral("このフレームは別のサイトのページのため、再取得できません。"));
+}
+
+void MarkloomForm::ID_Reload_Click()
+{
+    if (!confirmDiscard())
+        return;
+    beginNavigation();
+    HTMLSorceText->SetText(QString());
+    WebBrowser1->Reload();
 }
 
 void MarkloomForm::ID_Stop_Click()

@@ -11,6 +11,7 @@
 class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QProgressBar;
 class QToolBar;
 class WebBrowser;
@@ -130,6 +131,11 @@ private:
     void ID_IEVIEW_Click();
     void ID_WordWrap_Click();
     void ID_SyntaxColour_Click();
+    void ID_Reread_Click();
+    void ID_Reload_Click();
+    QMenu *createFramesMenu();
+    void chooseDocument(int index);
+    void WebBrowser1_DocumentsRead(const QList<CompletedDocument> &documents);
     void ID_AnaScpt_Click();
     void ID_Anasor_Click();
     void ID_SETBR_Click();
@@ -162,4 +168,5 @@ private:
     QLabel *m_loadingLabel = nullptr;
     QProgressBar *m_loadingProgress = nullptr;
     bool m_unloaded = false;
+    bool m_rereading = false; // a read of the page again is on its way
 };

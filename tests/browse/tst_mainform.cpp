@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QSettings>
@@ -53,6 +54,7 @@ private Q_SLOTS:
     void stopSwitchesCommandsOn();
     void homeButtonEmptiesPaneAndUsesBuiltInHome();
     void framesEndWithTopLevelDocument();
+    void readAgainAndReload();
     void addressBarListKeepsDuplicatesAndEmpties();
     void otherKeysNeverNavigate();
     void pageNavigatingItselfKeepsEdits();
@@ -314,6 +316,57 @@ void TestMainForm::framesEndWithTopLevelDocument()
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("<iframe")));
     QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/frames.html"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Frames - Markloom"));
+
+    // 表示 → フレーム: the page first, then each frame with its address;
+    // choosing one shows its source and its name. A frame of another site
+    // cannot be read again; one of the same site can.
+    QMenu *frames = form->action("ID_Frames")->menu();
+    Q_EMIT frames->aboutToShow();
+    const QList<QAction *> entries = frames->actions();
+    QCOMPARE(entries.size(), 3);
+    QVERIFY(entries.at(0)->text().startsWith(QStringLiteral("ページ: Frames")) && entries.at(0)->isChecked());
+    const auto choose = [&](const QString &url) {
+        for (QAction *entry : entries) {
+            if (entry->text().endsWith(url))
+                return entry->trigger();
+        }
+        QFAIL(qPrintable(url));
+    };
+    choose(TestPages::url("b/inner.html"));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("cross-origin frame")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Inner - Markloom"));
+    form->action("ID_Reread")->trigger();
+    QTRY_COMPARE(m_prompts->messages.size(), 1);
+    choose(TestPages::url("a/inner2.html"));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("same-origin frame")));
+    form->action("ID_Reread")->trigger();
+    choose(TestPages::url("a/frames.html"));
+    QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("<iframe")));
+    QCOMPARE(m_prompts->messages.size(), 1);
+}
+
+// ソースの再取得 reads the live DOM again without a request; 再読み込み loads
+// the page again.
+void TestMainForm::readAgainAndReload()
+{
+    m_pages->add("a/later.html",
+                 "<html><head><title>Later</title><script>"
+                 "addEventListener('load', function () { setTimeout(function () {"
+                 "  document.body.append('added ' + 'later'); document.title = 'Changed'; }, 1000); });"
+                 "</script></head><body>first</body></html>");
+    auto form = makeForm(TestPages::url("a/later.html"));
+    QVERIFY(waitForTopLevel());
+    QVERIFY(!form->HTMLSorceText->Text().contains(QStringLiteral("added later")));
+    QTRY_COMPARE_WITH_TIMEOUT(form->WebBrowser1->page()->title(), QStringLiteral("Changed"), 20000);
+    form->action("ID_Reread")->trigger();
+    QTRY_VERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("added later")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Changed - Markloom"));
+    QCOMPARE(m_pages->requestCount("a/later.html"), 1);
+    QVERIFY(!form->document().isModified());
+    form->action("ID_Reload")->trigger();
+    QVERIFY(waitForTopLevel(2));
+    QCOMPARE(m_pages->requestCount("a/later.html"), 2);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Later - Markloom"));
 }
 
 void TestMainForm::addressBarListKeepsDuplicatesAndEmpties()
