@@ -19,7 +19,6 @@ class ScriptedPrompts final : public Prompts
 public:
     QStringList messages;
     QStringList saveInitialNames;                 // one per save dialog shown
-    QStringList lastSaveFilters;
     QList<std::optional<SaveChoice>> saveAnswers; // taken in order; cancel when none is left
     QList<std::optional<QColor>> colours;         // likewise for the colour dialog
     QList<QColor> offeredColours;
@@ -33,9 +32,8 @@ public:
         if (onMessage)
             onMessage();
     }
-    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &filters, const QString &initialName) override
+    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &, const QString &initialName) override
     {
-        lastSaveFilters = filters;
         saveInitialNames << initialName;
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
