@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Markloom"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecot"));
     QApplication::setApplicationVersion(QStringLiteral(MARKLOOM_VERSION));
+    // Desktops match the window to its installed entry by this name (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Markloom"));
 
     if (headless)
         return cli::runHeadless(options);
