@@ -171,7 +171,7 @@ void TestCommandLine::jsonLines_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("written"); // within the quotes
-    QTest::newRow("quote, backslash, slash") << QString("a\"b\\c/") << QByteArray(R"(a\"b\\c/)");
+    QTest::newRow("quote, backslash, slash") << QString("a \"b\\c/~") << QByteArray(R"(a \"b\\c/~)");
     QTest::newRow("controls") << QString::fromUtf16(u"\b\f\n\r\t\x01\x1f\x7f", 8)
                               << QByteArray("\\b\\f\\n\\r\\t\\u0001\\u001f\x7f");
     QTest::newRow("NUL") << QString(QChar(0)) << QByteArray("\\u0000");
