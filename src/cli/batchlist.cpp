@@ -15,10 +15,8 @@ std::optional<QString> AddressList::next()
         const QByteArray line = m_in->readLine();
         if (line.isEmpty())
             return std::nullopt;
-        QString address = QString::fromUtf8(line).trimmed();
-        if (!m_lineRead && address.startsWith(QChar(0xfeff)))
-            address = address.mid(1).trimmed();
-        m_lineRead = true;
+        // (A byte order mark goes with the conversion.)
+        const QString address = QString::fromUtf8(line).trimmed();
         if (address.isEmpty())
             continue;
         if (m_seen++ % m_shardCount == m_shardIndex - 1)

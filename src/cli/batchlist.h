@@ -26,7 +26,6 @@ private:
     int m_shardIndex;
     int m_shardCount;
     qint64 m_seen = 0; // addresses read so far, of every shard
-    bool m_lineRead = false;
 };
 
 // Results that finish in any order, handed on in the order of their indexes

@@ -221,8 +221,6 @@ void TestCommandLine::batchList_data()
     QTest::newRow("4/5") << five << QList<int>{4, 5} << QStringList{"e"};
     QTest::newRow("7/7, too few") << five << QList<int>{7, 7} << QStringList{};
     QTest::newRow("blank") << QByteArray(" \n\r\n") << QList<int>{1, 1} << QStringList{};
-    QTest::newRow("a mark inside") << QByteArray("a\n\xef\xbb\xbf" "b") << QList<int>{2, 2}
-                                   << QStringList{QString::fromUtf16(u"\ufeffb")};
 }
 
 void TestCommandLine::batchList()
