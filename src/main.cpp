@@ -69,6 +69,13 @@ int main(int argc, char *argv[])
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
+    // A page nobody sees has its timers held back to about once a second;
+    // --settle waits for what a page's timers do after the load.
+    if (headless) {
+        const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                flags + (flags.isEmpty() ? "" : " ") + "--disable-background-timer-throttling");
+    }
     // The engine's start-up report and page console noise are not ours to show.
     // (Rules in QT_LOGGING_RULES still take precedence.)
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false"));

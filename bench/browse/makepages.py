@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the benchmark pages into the folder given; with --mib N..., pages
-of about N MiB each (page-Nmib.html) instead."""
+of about N MiB each (page-Nmib.html) instead; with --many N, N small pages
+and their list."""
 import os
 import sys
 
@@ -26,6 +27,16 @@ def write(name, text):
     with open(os.path.join(out, name), "w", encoding="utf-8") as f:
         f.write(text)
 
+
+if len(sys.argv) > 2 and sys.argv[2] == "--many":
+    # N small pages of 10 to 109 rows (about 2 to 18 KB), and list.txt
+    # naming them one a line, for --batch.
+    n = int(sys.argv[3])
+    with open(os.path.join(out, "list.txt"), "w", encoding="utf-8") as f:
+        for i in range(n):
+            write(f"many-{i}.html", page(10 + i % 100))
+            f.write("file://" + os.path.join(os.path.abspath(out), f"many-{i}.html") + "\n")
+    sys.exit(0)
 
 if len(sys.argv) > 2 and sys.argv[2] == "--mib":
     for mib in sys.argv[3:]:

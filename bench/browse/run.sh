@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Page-source benchmarks: completion to pane, start-up, and --dump against
-# headless Chromium on the same local pages. Chromium is installed here for
-# the comparison only; the project itself does not need it.
+# Page-source benchmarks: completion to pane, start-up, --dump against
+# headless Chromium on the same local pages, and --batch of many pages against
+# as many Chromium --dump-dom runs. Chromium is installed here for the
+# comparison only; the project itself does not need it.
+# Usage: run.sh [batch]   (batch: only the --batch comparison)
 set -euo pipefail
+ONLY=${1:-}
 cd "$(dirname "$0")/../.."
 BUILD=${BUILD:-build}
 # Benchmarks are built on request only: switch them on in this build folder.
@@ -23,6 +26,39 @@ trap 'rm -rf "$PAGES"' EXIT
 python3 bench/browse/makepages.py "$PAGES"
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+CHROMIUM=(chromium --headless --no-sandbox --disable-gpu --disable-background-networking
+  --disable-component-update --no-first-run)
+ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+batch() {
+  # The same pages, two at a time on both sides: one markloom process with
+  # --jobs 2, against Chromium started once per page, two at once (each with
+  # a profile folder of its own, as concurrent runs need).
+  local n=${PAGES_MANY:-200} many=$PAGES/many out=$PAGES/chromium-out
+  mkdir -p "$many" "$out"
+  python3 bench/browse/makepages.py "$many" --many "$n"
+  echo "== --batch --jobs 2 against chromium --headless --dump-dom (two at once), $n pages of 2 to 18 KB"
+  local round s e ours theirs lines good
+  for round in 1 2; do
+    s=$(ms); "$BUILD/markloom" --batch "$many/list.txt" --jobs 2 >"$PAGES/batch.jsonl" 2>/dev/null || true; e=$(ms)
+    ours=$((e - s))
+    lines=$(wc -l <"$PAGES/batch.jsonl"); good=$(grep -c '"source":' "$PAGES/batch.jsonl" || true)
+    rm -f "$out"/*
+    s=$(ms)
+    OUT=$out xargs -P 2 -I{} sh -c 'd=$(mktemp -d); '"${CHROMIUM[*]}"' --user-data-dir="$d" --dump-dom "$1" \
+      >"$OUT/$(basename "$1")" 2>/dev/null; rm -rf "$d"' _ {} <"$many/list.txt" || true
+    e=$(ms)
+    theirs=$((e - s))
+    python3 - "$n" "$ours" "$theirs" "$lines" "$good" "$(find "$out" -type f -size +0 | wc -l)" <<'PY'
+import sys
+n, ours, theirs, lines, good, dumped = map(int, sys.argv[1:])
+print(f"markloom {ours:6d} ms {n * 1000 / ours:6.1f} pages/s ({good}/{lines} lines with a source)   "
+      f"chromium {theirs:6d} ms {n * 1000 / theirs:6.1f} pages/s ({dumped} dumps)   ratio {theirs / ours:.1f}x")
+PY
+  done
+}
+if [ "$ONLY" = batch ]; then batch; exit 0; fi
+
 echo "== start-up"
 for i in 1 2 3; do "$BUILD/bench/browse/bench_pagesource" --startup "$PAGES/small.html" 2>/dev/null; done
 echo "== completion to pane"
@@ -41,3 +77,5 @@ for p in small.html page-1mb.html page-10mb.html single-5mb.html; do
   ratio=$(python3 -c "print(f'{$ours/$theirs:.2f}')")
   printf "%-16s markloom %6d  chromium %6d  ratio %s\n" "$p" "$ours" "$theirs" "$ratio"
 done
+
+batch

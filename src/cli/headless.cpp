@@ -1,11 +1,11 @@
 #include "cli/headless.h"
 
+#include "cli/jsonlines.h"
 #include "cli/output.h"
-#include "platform/webbrowser.h"
+#include "cli/pageread.h"
 
 #include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
 namespace cli {
 
@@ -24,73 +24,79 @@ QString readStdin()
     return QString::fromUtf8(in.readAll());
 }
 
+// The documents of a page (frames, then the top); empty with the message in
+// error when it could not be read.
+QList<CompletedDocument> readPage(const QString &address, int timeoutSeconds, int settleMs, bool frames,
+                                  QString *error)
+{
+    PageRead read(address, timeoutSeconds, settleMs, frames);
+    QEventLoop loop;
+    QObject::connect(&read, &PageRead::finished, &loop, &QEventLoop::quit);
+    read.start();
+    loop.exec();
+    if (!read.ok() && error)
+        *error = read.errorNeedsAddress() ? read.error() + QStringLiteral(": ") + addressForMessage(address)
+                                          : read.error();
+    return std::move(read.documents());
+}
+
+int printFrames(const QList<CompletedDocument> &documents)
+{
+    JsonLineWriter out(writeOutBytes);
+    for (const CompletedDocument &doc : documents) {
+        out.beginObject();
+        out.add(QLatin1String("url"), doc.url.toString(QUrl::FullyEncoded));
+        out.add(QLatin1String("title"), doc.title);
+        out.add(QLatin1String("top"), doc.isTop);
+        out.add(QLatin1String("source"), doc.innerHTML);
+        if (!out.endObject()) {
+            writeMessage(writeFailedMessage());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 bool needsBrowser(const Options &options)
 {
-    return options.mode == Mode::Window || options.mode == Mode::Dump
+    return options.mode == Mode::Window || options.mode == Mode::Dump || options.mode == Mode::Batch
            || ((options.mode == Mode::Scripts || options.mode == Mode::Data) && !fromStdin(options));
 }
 
 std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QString *error)
 {
-    WebBrowser browser;
-    QEventLoop loop;
-    std::optional<QString> result;
-    QString message;
-    const QString shown = addressForMessage(address);
-
-    QObject::connect(&browser, &WebBrowser::documentComplete, &loop, [&](const CompletedDocument &doc) {
-        if (!doc.isTop)
-            return;
-        if (doc.isErrorPage)
-            message = QStringLiteral("loading failed: %1").arg(shown);
-        else if (doc.hasRoot)
-            result = doc.innerHTML;
-        else
-            message = QStringLiteral("the document has no root element");
-        loop.quit();
-    });
-    QObject::connect(&browser, &WebBrowser::loadEndedWithoutDocument, &loop, [&](LoadEnd why, const QString &) {
-        switch (why) {
-        case LoadEnd::Unloadable: message = QStringLiteral("cannot load this address: %1").arg(shown); break;
-        case LoadEnd::Failed: message = QStringLiteral("loading failed: %1").arg(shown); break;
-        case LoadEnd::NoDocument: message = QStringLiteral("no page to show (a download?): %1").arg(shown); break;
-        }
-        loop.quit();
-    });
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
-        message = QStringLiteral("timed out after %1 s: %2").arg(timeoutSeconds).arg(shown);
-        loop.quit();
-    });
-    timer.start(timeoutSeconds * 1000);
-    browser.Navigate2(address);
-    loop.exec();
-    if (!result && error)
-        *error = message;
-    return result;
+    QList<CompletedDocument> documents = readPage(address, timeoutSeconds, -1, false, error);
+    if (documents.isEmpty())
+        return std::nullopt;
+    return std::move(documents.last().innerHTML);
 }
 
 int runHeadless(const Options &options)
 {
+    if (options.mode == Mode::Batch)
+        return runBatch(options);
     if (options.mode != Mode::Dump && options.mode != Mode::Scripts && options.mode != Mode::Data)
         return 2;
-    std::optional<QString> source;
+    QString source;
     if (fromStdin(options)) {
         source = readStdin();
     } else {
         QString error;
-        source = loadSource(options.address, options.timeoutSeconds, &error);
-        if (!source) {
+        QList<CompletedDocument> documents =
+            readPage(options.address, options.timeoutSeconds, options.settleMs, options.frames, &error);
+        if (documents.isEmpty()) {
             writeMessage(error);
             return 1;
         }
+        if (options.frames)
+            return printFrames(documents);
+        source = std::move(documents.last().innerHTML);
     }
     if (options.mode != Mode::Dump)
-        return printExtraction(options.mode == Mode::Scripts, *source);
-    if (!writeOut(*source)) {
+        return printExtraction(options.mode == Mode::Scripts, source);
+    if (!writeOut(source)) {
         writeMessage(writeFailedMessage());
         return 1;
     }

@@ -11,8 +11,9 @@ namespace cli {
 // Whether a mode loads a page (and so starts the browser engine).
 bool needsBrowser(const Options &options);
 
-// Runs a headless mode (dump, scripts, data) inside an existing application
-// object (a QApplication when needsBrowser()); returns the exit status.
+// Runs a headless mode (dump, scripts, data, batch) inside an existing
+// application object (a QApplication when needsBrowser()); returns the exit
+// status.
 int runHeadless(const Options &options);
 
 // Loads an address in the hidden browser and hands back the top-level
@@ -24,5 +25,9 @@ std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QS
 // source, as the results window would hold it. Returns the exit status and
 // writes to stdout/stderr.
 int printExtraction(bool scripts, const QString &source);
+
+// Loads every address of the batch list, options.jobs at once, and writes
+// one JSON line for each in the order of the list; returns the exit status.
+int runBatch(const Options &options);
 
 } // namespace cli

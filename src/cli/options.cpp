@@ -2,11 +2,33 @@
 
 #include "cli/output.h"
 
+#include <optional>
+
 namespace cli {
 
 namespace {
 // Timers count milliseconds in an int.
 constexpr int kMaxTimeoutSeconds = 2000000;
+constexpr int kMaxSettleMs = 2000000000;
+// Each page loading at once has a renderer process of its own.
+constexpr int kMaxJobs = 1000;
+constexpr int kMaxShards = 1000000;
+
+// Plain digits only (no sign, blanks or other notations), at most limit.
+std::optional<int> digits(QStringView value, int limit)
+{
+    if (value.isEmpty() || value.size() > 10)
+        return std::nullopt;
+    qint64 n = 0;
+    for (const QChar c : value) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n <= limit ? std::optional<int>(int(n)) : std::nullopt;
+}
+
+bool isLoadingMode(Mode m) { return m == Mode::Dump || m == Mode::Scripts || m == Mode::Data || m == Mode::Batch; }
 } // namespace
 
 Options parse(const QStringList &arguments)
@@ -27,6 +49,24 @@ Options parse(const QStringList &arguments)
             positional << a;
             continue;
         }
+        // An option with a value: "--name VALUE" or "--name=VALUE".
+        QString value;
+        const auto takes = [&](QLatin1String name) {
+            if (a == name) {
+                if (i + 1 >= arguments.size())
+                    return false;
+                value = arguments.at(++i);
+                return true;
+            }
+            if (a.size() > name.size() && a.startsWith(name) && a.at(name.size()) == QLatin1Char('=')) {
+                value = a.mid(name.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        const auto isOption = [&a](QLatin1String name) {
+            return a == name || (a.startsWith(name) && a.size() > name.size() && a.at(name.size()) == QLatin1Char('='));
+        };
         if (a == QLatin1String("--")) {
             optionsEnded = true;
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -35,40 +75,63 @@ Options parse(const QStringList &arguments)
         } else if (a == QLatin1String("--version") || a == QLatin1String("-V")) {
             o.mode = Mode::Version;
             return o;
-        } else if (a == QLatin1String("--dump") || a == QLatin1String("--scripts") || a == QLatin1String("--data")) {
-            const Mode m = a == QLatin1String("--dump") ? Mode::Dump
+        } else if (a == QLatin1String("--dump") || a == QLatin1String("--scripts") || a == QLatin1String("--data")
+                   || isOption(QLatin1String("--batch"))) {
+            const Mode m = a == QLatin1String("--dump")      ? Mode::Dump
                            : a == QLatin1String("--scripts") ? Mode::Scripts
-                                                              : Mode::Data;
+                           : a == QLatin1String("--data")    ? Mode::Data
+                                                             : Mode::Batch;
             if (headless != Mode::Window && headless != m)
-                return fail(QStringLiteral("choose one of --dump, --scripts and --data"));
+                return fail(QStringLiteral("choose one of --dump, --scripts, --data and --batch"));
             headless = m;
-        } else if (a == QLatin1String("--timeout") || a.startsWith(QLatin1String("--timeout="))) {
-            QString value;
-            if (a.startsWith(QLatin1String("--timeout="))) {
-                value = a.mid(10);
-            } else {
-                if (i + 1 >= arguments.size())
-                    return fail(QStringLiteral("--timeout needs a number of seconds"));
-                value = arguments.at(++i);
+            if (m == Mode::Batch) {
+                if (!takes(QLatin1String("--batch")) || value.isEmpty())
+                    return fail(QStringLiteral("--batch needs a file of addresses (or - for standard input)"));
+                o.batchList = value;
             }
-            // Plain digits only: no sign, blanks or other notations.
-            bool ok = !value.isEmpty() && value.size() <= 9;
-            for (const QChar c : value)
-                ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-            const int t = ok ? value.toInt() : 0;
-            if (t <= 0 || t > kMaxTimeoutSeconds)
+        } else if (a == QLatin1String("--frames")) {
+            o.frames = true;
+        } else if (isOption(QLatin1String("--timeout"))) {
+            const auto t = takes(QLatin1String("--timeout")) ? digits(value, kMaxTimeoutSeconds) : std::nullopt;
+            if (!t || *t == 0)
                 return fail(QStringLiteral("--timeout needs a number of seconds from 1 to %1").arg(kMaxTimeoutSeconds));
-            o.timeoutSeconds = t;
+            o.timeoutSeconds = *t;
+        } else if (isOption(QLatin1String("--settle"))) {
+            const auto t = takes(QLatin1String("--settle")) ? digits(value, kMaxSettleMs) : std::nullopt;
+            if (!t)
+                return fail(QStringLiteral("--settle needs a number of milliseconds from 0 to %1").arg(kMaxSettleMs));
+            o.settleMs = *t;
+        } else if (isOption(QLatin1String("--jobs"))) {
+            const auto n = takes(QLatin1String("--jobs")) ? digits(value, kMaxJobs) : std::nullopt;
+            if (!n || *n == 0)
+                return fail(QStringLiteral("--jobs needs a number from 1 to %1").arg(kMaxJobs));
+            o.jobs = *n;
+        } else if (isOption(QLatin1String("--shard"))) {
+            const qsizetype slash = takes(QLatin1String("--shard")) ? value.indexOf(QLatin1Char('/')) : -1;
+            const auto k = slash > 0 ? digits(QStringView(value).first(slash), kMaxShards) : std::nullopt;
+            const auto n = k ? digits(QStringView(value).sliced(slash + 1), kMaxShards) : std::nullopt;
+            if (!n || *k == 0 || *k > *n)
+                return fail(QStringLiteral("--shard needs K/N, two numbers with 1 <= K <= N <= %1").arg(kMaxShards));
+            o.shardIndex = *k;
+            o.shardCount = *n;
         } else {
             return fail(QStringLiteral("unknown option %1").arg(addressForMessage(a)));
         }
     }
     o.address = positional.join(QLatin1Char(' '));
     o.mode = headless;
-    if (headless != Mode::Window && o.address.isEmpty())
+    if (headless == Mode::Batch && !positional.isEmpty())
+        return fail(QStringLiteral("--batch takes its addresses from its list, not from the command line"));
+    if (headless != Mode::Window && headless != Mode::Batch && o.address.isEmpty())
         return fail(QStringLiteral("an address is needed (or - for standard input)"));
     if (headless == Mode::Dump && o.address == QLatin1String("-"))
         return fail(QStringLiteral("--dump needs an address"));
+    if (o.frames && headless != Mode::Dump)
+        return fail(QStringLiteral("--frames goes with --dump"));
+    if (o.settleMs >= 0 && (!isLoadingMode(headless) || o.address == QLatin1String("-")))
+        return fail(QStringLiteral("--settle needs a page to load (--dump, --scripts, --data or --batch)"));
+    if ((o.jobs != 0 || o.shardCount != 1) && headless != Mode::Batch)
+        return fail(QStringLiteral("--jobs and --shard go with --batch"));
     return o;
 }
 
@@ -76,9 +139,11 @@ QString usage()
 {
     return QStringLiteral(
         "Usage: markloom [ADDRESS...]\n"
-        "       markloom --dump ADDRESS [--timeout SECONDS]\n"
-        "       markloom --scripts ADDRESS|- [--timeout SECONDS]\n"
-        "       markloom --data ADDRESS|- [--timeout SECONDS]\n"
+        "       markloom --dump ADDRESS [--frames] [--settle MS] [--timeout SECONDS]\n"
+        "       markloom --scripts ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
+        "       markloom --data ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
+        "       markloom --batch FILE|- [--jobs N] [--shard K/N] [--settle MS]\n"
+        "                               [--timeout SECONDS]\n"
         "\n"
         "Reads a web page as its live DOM source.\n"
         "\n"
@@ -89,11 +154,28 @@ QString usage()
         "  --scripts ADDRESS  print the script blocks of the page's source\n"
         "  --data ADDRESS     print the text data of the page's source\n"
         "                     (with - the source is read from standard input, UTF-8)\n"
-        "  --timeout SECONDS  give up loading after this long (default 60)\n"
+        "  --frames           with --dump: every document of the page (frames first,\n"
+        "                     the top-level one last) as JSON Lines, one object\n"
+        "                     {\"url\", \"title\", \"top\", \"source\"} a line\n"
+        "  --settle MS        once the page has loaded, wait MS milliseconds and read\n"
+        "                     the page again as it stands then\n"
+        "  --batch FILE       load every address of FILE (- for standard input), one\n"
+        "                     a line; blank lines are skipped, surrounding blanks\n"
+        "                     dropped. Prints JSON Lines in the order of the list:\n"
+        "                     {\"address\", \"url\", \"title\", \"source\"} or\n"
+        "                     {\"address\", \"error\"}\n"
+        "  --jobs N           with --batch: load up to N pages at once (default: the\n"
+        "                     number of cores)\n"
+        "  --shard K/N        with --batch: take every N-th address, starting with\n"
+        "                     the K-th (1 <= K <= N), to split a list over machines\n"
+        "  --timeout SECONDS  give up loading a page after this long (default 60);\n"
+        "                     with --settle, reading it again has as long again\n"
         "  -h, --help         show this help\n"
         "  -V, --version      show the version\n"
         "\n"
-        "Exit status: 0 success, 1 nothing found or the load failed, 2 usage error.\n");
+        "Exit status: 0 success, 1 nothing found or the load failed (with --batch:\n"
+        "some address failed), 2 usage error (with --batch: also a list that cannot\n"
+        "be read).\n");
 }
 
 } // namespace cli

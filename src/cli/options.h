@@ -7,12 +7,18 @@
 // blanks, are the address to open.
 namespace cli {
 
-enum class Mode { Window, Dump, Scripts, Data, Help, Version, Error };
+enum class Mode { Window, Dump, Scripts, Data, Batch, Help, Version, Error };
 
 struct Options {
     Mode mode = Mode::Window;
     QString address;     // joined positional arguments; "-" means stdin
     int timeoutSeconds = 60;
+    int settleMs = -1;   // read the page again this long after the load; -1: never
+    bool frames = false; // every document of the page, as JSON Lines
+    QString batchList;   // file of addresses; "-" means stdin
+    int jobs = 0;        // pages loading at once; 0: one per core
+    int shardIndex = 1;  // of shardCount, counted from 1
+    int shardCount = 1;
     QString error;       // for Mode::Error
 };
 

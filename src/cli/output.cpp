@@ -24,6 +24,12 @@ bool writeOut(QStringView text)
     return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
 }
 
+bool writeOutBytes(QByteArrayView bytes)
+{
+    const bool ok = std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
+}
+
 void writeMessage(const QString &text)
 {
     const QByteArray bytes = (QStringLiteral("markloom: ") + text + QLatin1Char('\n')).toUtf8();

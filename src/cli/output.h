@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -10,6 +11,9 @@ namespace cli {
 // result is never held twice. False when it could not be written whole (a
 // closed pipe, a full disk, a closed stream).
 bool writeOut(QStringView text);
+// Writes bytes to standard output and flushes it; false when they could not
+// be written whole.
+bool writeOutBytes(QByteArrayView bytes);
 // "markloom: <text>" and a line break on standard error.
 void writeMessage(const QString &text);
 // The message for output that could not be written.

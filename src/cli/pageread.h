@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/webbrowser.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace cli {
+
+// One page read for the command line, in a hidden browser of its own: the
+// load, and with a settle time a second read that much later. Each load and
+// each second read gets the timeout.
+class PageRead : public QObject
+{
+    Q_OBJECT
+public:
+    // settleMs < 0: no second read. keepFrames: the frames' documents too.
+    PageRead(const QString &address, int timeoutSeconds, int settleMs, bool keepFrames, QObject *parent = nullptr);
+    ~PageRead() override;
+
+    void start();
+    bool ok() const { return m_error.isEmpty(); }
+    // Why the read failed, for a message before the address ("loading
+    // failed") or alone (errorNeedsAddress() false).
+    QString error() const { return m_error; }
+    bool errorNeedsAddress() const { return m_errorNeedsAddress; }
+    // When ok: frames first (if kept), the top-level document last. The
+    // caller may take the sources out.
+    QList<CompletedDocument> &documents() { return m_documents; }
+
+Q_SIGNALS:
+    // Once, after success or failure.
+    void finished();
+
+private:
+    void onDocument(const CompletedDocument &doc);
+    void onReadAgain(const QList<CompletedDocument> &again);
+    void succeedOrFail();
+    void fail(const QString &error, bool needsAddress = true);
+
+    std::unique_ptr<WebBrowser> m_browser;
+    QString m_address;
+    int m_timeoutSeconds;
+    int m_settleMs;
+    bool m_keepFrames;
+    QTimer m_timeout;
+    QTimer m_settle;
+    enum class State { Loading, Settling, Reading, Done } m_state = State::Loading;
+    QString m_error;
+    bool m_errorNeedsAddress = true;
+    QList<CompletedDocument> m_documents;
+};
+
+} // namespace cli
