@@ -5,6 +5,7 @@
 #include "platform/guardedpage.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -13,6 +14,23 @@
 #include <QWebEngineUrlRequestInterceptor>
 
 namespace {
+
+// A local file shown as a frame or an object is readable by the page that
+// holds it (local pages share one origin), so a page may frame only its own
+// pages: HTML or SVG files in its folder or below. A downloaded page can
+// then neither frame ~/.ssh nor a text file beside it.
+bool isOwnLocalPage(const QUrl &page, const QUrl &frame)
+{
+    if (!page.isLocalFile())
+        return false;
+    const QString folder = QDir::cleanPath(QFileInfo(page.toLocalFile()).absolutePath());
+    const QString path = QDir::cleanPath(frame.toLocalFile());
+    if (!path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')))
+        return false;
+    static const QStringList pages = {QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("xhtml"),
+                                      QStringLiteral("xht"), QStringLiteral("shtml"), QStringLiteral("svg")};
+    return pages.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
+}
 
 // Local pages load their own scripts, styles, images and frames, but no page
 // reads a local file's contents through a request of its own.
@@ -25,6 +43,11 @@ public:
         if (!info.requestUrl().isLocalFile())
             return;
         switch (info.resourceType()) {
+        case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
+        case QWebEngineUrlRequestInfo::ResourceTypeObject:
+            if (!isOwnLocalPage(info.firstPartyUrl(), info.requestUrl()))
+                info.block(true);
+            break;
         case QWebEngineUrlRequestInfo::ResourceTypeXhr: // XMLHttpRequest, fetch, EventSource
         case QWebEngineUrlRequestInfo::ResourceTypePing:
         case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
@@ -293,8 +316,12 @@ void WebBrowser::onReport(QStringView payload)
 {
     // Frames report while their navigation waits: a frame that loads again
     // once the page is complete (ads, refreshes) never replaces the source.
+    // A frame that failed (or was refused) shows the engine's own error
+    // page: that is no document of the page's, so it is not reported.
     const std::optional<completion::Report> r = completion::parse(payload);
-    if (r && m_waiting && m_started)
-        Q_EMIT documentComplete(
-            document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString()));
+    if (!r || !m_waiting || !m_started)
+        return;
+    CompletedDocument doc = document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString());
+    if (!doc.isErrorPage)
+        Q_EMIT documentComplete(doc);
 }
