@@ -102,11 +102,20 @@ void TestFileCommands::saveAsThenNavigationThenSave()
     QVERIFY(m_form->document().hasFile());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("One a.txt - Markloom"));
     QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("first"));
+    // Every save clears the mark so that the next edit sets it again.
+    m_prompts->saveAnswers << choice(QStringLiteral("a.txt"));
+    for (const char *command : {"ID_SaveAs", "ID_Save", "ID_Save"}) {
+        QTest::keyClicks(m_form->HTMLSorceText->viewport(), QStringLiteral("x"));
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("One* a.txt - Markloom"));
+        trigger(command);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("One a.txt - Markloom"));
+    }
+    QVERIFY(contents(inDir(QStringLiteral("a.txt"))).startsWith("xxx"));
 
     m_form->WebBrowser1->Navigate2(TestPages::url(QStringLiteral("a/two.html")));
     QTRY_COMPARE_WITH_TIMEOUT(m_form->document().docName(), QStringLiteral("Two"), 20000);
     trigger("ID_Save");
-    QCOMPARE(m_prompts->saveInitialNames.size(), 2); // no dialog this time
+    QCOMPARE(m_prompts->saveInitialNames.size(), 3); // no dialog this time
     QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("second"));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Two a.txt - Markloom"));
     QVERIFY(m_prompts->messages.isEmpty());
