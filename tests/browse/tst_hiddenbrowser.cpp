@@ -6,7 +6,6 @@
 #include "platform/webbrowser.h"
 #include "support/testpages.h"
 
-#include <QDirIterator>
 #include <QSignalSpy>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -15,15 +14,6 @@
 using markloomtest::TestPages;
 
 namespace {
-
-QStringList listing(const QString &dir)
-{
-    QStringList entries;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << it.next();
-    return entries;
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -36,232 +26,220 @@ void writeFile(const QString &path, const QByteArray &bytes)
 class TestHiddenBrowser : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void init();
-    void loadableAddresses_data();
-    void loadableAddresses();
-    void hostilePages_data();
-    void hostilePages();
-    void lateSignalNeverEndsNewerNavigation();
-    void keepDocument_data();
-    void keepDocument();
-    void pagesNeverReachTheDisk();
-
-private:
-    std::unique_ptr<WebBrowser> makeBrowser();
     std::unique_ptr<TestPages> m_pages;
-};
 
-void TestHiddenBrowser::init()
-{
-    m_pages = std::make_unique<TestPages>();
-    m_pages->add("a/one.html", "<html><head><title>One</title></head><body>one</body></html>");
-    m_pages->add("a/two.html", "<html><head><title>Two</title></head><body>two</body></html>");
-    m_pages->addPending("a/pending.html");
-}
+    std::unique_ptr<WebBrowser> makeBrowser()
+    {
+        auto browser = std::make_unique<WebBrowser>();
+        m_pages->installOn(browser->browserProfile());
+        return browser;
+    }
 
-std::unique_ptr<WebBrowser> TestHiddenBrowser::makeBrowser()
-{
-    auto browser = std::make_unique<WebBrowser>();
-    m_pages->installOn(browser->browserProfile());
-    return browser;
-}
+private Q_SLOTS:
+    void init()
+    {
+        m_pages = std::make_unique<TestPages>();
+        m_pages->add("a/one.html", "<html><head><title>One</title></head><body>one</body></html>");
+        m_pages->add("a/two.html", "<html><head><title>Two</title></head><body>two</body></html>");
+        m_pages->addPending("a/pending.html");
+    }
 
-void TestHiddenBrowser::loadableAddresses_data()
-{
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("loadable");
-    for (const char *yes : {"http://a.test/", "https://a.test/", "file:///tmp/x.html", "data:text/html,<p>x",
-                            "about:blank", "qrc:/markloom/home.html", "mltest://a/one.html"})
-        QTest::newRow(yes) << QString::fromLatin1(yes) << true;
-    for (const char *no : {"chrome://gpucrash", "CHROME://gpuhang", "chrome-untrusted://x/", "devtools://devtools/",
-                           "view-source:http://a.test/", "javascript:alert(1)", "blob:http://a.test/1",
-                           "about:version", "qrc:/markloom/icons/save.svg", "mailto:a@b.test", "nosuch://x"})
-        QTest::newRow(no) << QString::fromLatin1(no) << false;
-}
+    void loadableAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("loadable");
+        for (const char *yes : {"http://a.test/", "https://a.test/", "file:///tmp/x.html", "data:text/html,<p>x",
+                                "about:blank", "qrc:/markloom/home.html", "mltest://a/one.html"})
+            QTest::newRow(yes) << QString::fromLatin1(yes) << true;
+        for (const char *no : {"chrome://gpucrash", "CHROME://gpuhang", "chrome-untrusted://x/", "devtools://devtools/",
+                               "view-source:http://a.test/", "javascript:alert(1)", "blob:http://a.test/1",
+                               "about:version", "qrc:/markloom/icons/save.svg", "mailto:a@b.test", "nosuch://x"})
+            QTest::newRow(no) << QString::fromLatin1(no) << false;
+    }
 
-void TestHiddenBrowser::loadableAddresses()
-{
-    QFETCH(QString, address);
-    QFETCH(bool, loadable);
-    QCOMPARE(makeBrowser()->canLoad(WebBrowser::urlFromUserInput(address)), loadable);
-}
+    void loadableAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, loadable);
+        QCOMPARE(makeBrowser()->canLoad(WebBrowser::urlFromUserInput(address)), loadable);
+    }
 
-void TestHiddenBrowser::hostilePages_data()
-{
-    // Local pages, loaded the way --dump loads them; each ends within its
-    // timeout with the page's real source or the right message, and never
-    // with a local file's contents.
-    QTest::addColumn<QByteArray>("page"); // empty: load the address instead
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<int>("timeout");
-    QTest::addColumn<QString>("found"); // in the source, or else in the message
-    const auto page = [](const char *name, const char *html, const char *found) {
-        QTest::newRow(name) << QByteArray(html) << QString() << 20 << QString::fromUtf8(found);
-    };
-    page("synthetic load", "<head><script>dispatchEvent(new Event('load'));</script></head><body>real end</body>",
-         "real end");
-    page("document.open", "<script>document.open(); document.write('<p>written</p>'); document.close();</script>",
-         "<p>written</p>");
-    page("mailto before load", "<head><script>location.href = 'mailto:a@b.test';</script></head><body>x</body>",
-         "mailto:a@b.test");
-    page("app scheme link before load",
-         "<a id='l' href='someapp:open'>x</a><script>document.getElementById('l').click();</script>",
-         "someapp:open");
-    page("debug address from the page", "<body>stays<script>location.href = 'chrome://gpucrash';</script></body>",
-         "stays");
-    page("local file read",
-         "<body><script src='own.js'></script><script>"
-         "function note(s) { document.body.appendChild(document.createElement('p')).textContent = s; }"
-         "try { var x = new XMLHttpRequest(); x.open('GET', 'secret.txt', false); x.send(); note(x.responseText); }"
-         "catch (e) { note('xhr refused'); }"
-         "fetch('secret.txt').then(function (r) { return r.text(); }).then(note, function () {});</script></body>",
-         "own script ran");
-    QTest::newRow("debug address typed") << QByteArray() << "chrome://gpucrash" << 20 << "cannot load this address";
-    QTest::newRow("endless loop") << QByteArray("<script>for (;;) {}</script>") << QString() << 2
-                                  << "timed out after 2 s";
-    QTest::newRow("dialog loop") << QByteArray("<script>for (;;) alert('stop me');</script>") << QString() << 2
-                                 << "timed out after 2 s";
-}
+    void hostilePages_data()
+    {
+        // Local pages, loaded the way --dump loads them; each ends within its timeout with the
+        // page's real source or the right message, and never with a local file's contents.
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<QString>("found"); // in the source, or else in the message
+        const auto row = [](const char *name, const char *page, const char *found, int timeout = 20) {
+            QTest::newRow(name) << QByteArray(page) << timeout << QString::fromUtf8(found);
+        };
+        row("synthetic load", "<head><script>dispatchEvent(new Event('load'));</script></head><body>real end</body>",
+            "real end");
+        row("document.open", "<script>document.open(); document.write('<p>written</p>'); document.close();</script>",
+            "<p>written</p>");
+        row("mailto before load", "<head><script>location.href = 'mailto:a@b.test';</script></head><body>x</body>",
+            "mailto:a@b.test");
+        row("app scheme link before load",
+            "<a id='l' href='someapp:open'>x</a><script>document.getElementById('l').click();</script>",
+            "someapp:open");
+        row("debug address from the page", "<body>stays<script>location.href = 'chrome://gpucrash';</script></body>",
+            "stays");
+        row("local file read",
+            "<body><script src='own.js'></script><script>"
+            "function note(s) { document.body.appendChild(document.createElement('p')).textContent = s; }"
+            "try { var x = new XMLHttpRequest(); x.open('GET', 'secret.txt', false); x.send(); note(x.responseText); }"
+            "catch (e) { note('xhr refused'); }"
+            "fetch('secret.txt').then(function (r) { return r.text(); }).then(note, function () {});</script></body>",
+            "own script ran");
+        // Every dialog is answered as if refused, and no window is ever made.
+        row("dialogs and popups",
+            "<body><script>document.body.textContent = 'confirm ' + confirm('?') + ', prompt ' + "
+            "prompt('?', 'given') + ', open ' + window.open('own.js');</script></body>",
+            "confirm false, prompt null, open null");
+        row("endless loop", "<script>for (;;) {}</script>", "timed out after 2 s", 2);
+        row("dialog loop", "<script>for (;;) alert('stop me');</script>", "timed out after 2 s", 2);
+    }
 
-void TestHiddenBrowser::hostilePages()
-{
-    QFETCH(QByteArray, page);
-    QFETCH(QString, address);
-    QFETCH(int, timeout);
-    QFETCH(QString, found);
-    const QString dir = markloomtest::sandboxPath(QStringLiteral("hostile"));
-    writeFile(dir + "/secret.txt", "secret-contents");
-    writeFile(dir + "/own.js", "document.write('<p>own script ran</p>');");
-    if (!page.isEmpty()) {
+    void hostilePages()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(int, timeout);
+        QFETCH(QString, found);
+        const QString dir = markloomtest::sandboxPath(QStringLiteral("hostile"));
+        writeFile(dir + "/secret.txt", "secret-contents");
+        writeFile(dir + "/own.js", "document.write('<p>own script ran</p>');");
         writeFile(dir + "/page.html", "<html>" + page + "</html>");
-        address = QUrl::fromLocalFile(dir + "/page.html").toString();
+        QString error;
+        const std::optional<QString> source =
+            cli::loadSource(QUrl::fromLocalFile(dir + "/page.html").toString(), timeout, &error);
+        const QString text = source ? *source : error;
+        QVERIFY2(text.contains(found) && !text.contains(QStringLiteral("secret-contents")), qPrintable(text.left(500)));
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle())); // no dialog or window was ever shown
+        // The browser is gone: so are its page processes (children of the engine's zygotes), hung or not.
+        QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 10000);
     }
-    QString error;
-    const std::optional<QString> source = cli::loadSource(address, timeout, &error);
-    const QString text = source ? *source : error;
-    QVERIFY2(text.contains(found) && !text.contains(QStringLiteral("secret-contents")), qPrintable(text.left(500)));
-    // The browser is gone: so are its page processes (forked by the
-    // engine's zygotes, the children of this process), hung or not.
-    QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 10000);
-}
 
-void TestHiddenBrowser::lateSignalNeverEndsNewerNavigation()
-{
-    // Each navigation starts the moment the one before has reported: the
-    // earlier load's own end must neither end nor replace the newer one.
-    auto browser = makeBrowser();
-    QStringList tops;
-    QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
-    const QString one = TestPages::url("a/one.html");
-    const QString two = TestPages::url("a/two.html");
-    bool chain = true;
-    connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &doc) {
-        tops << doc.url.toString();
-        if (chain && tops.size() < 20)
-            browser->Navigate2(tops.size() % 2 ? two : one);
-    });
-    browser->Navigate2(one);
-    QTRY_COMPARE_WITH_TIMEOUT(tops.size(), 20, 30000);
-    for (int i = 0; i < tops.size(); ++i)
-        QCOMPARE(tops.at(i), i % 2 ? two : one);
+    void lateSignalNeverEndsNewerNavigation()
+    {
+        // Each navigation starts the moment the one before has reported: the
+        // earlier load's own end must neither end nor replace the newer one.
+        auto browser = makeBrowser();
+        QStringList tops;
+        QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
+        const QString one = TestPages::url("a/one.html");
+        const QString two = TestPages::url("a/two.html");
+        bool chain = true;
+        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &doc) {
+            tops << doc.url.toString();
+            if (chain && tops.size() < 20)
+                browser->Navigate2(tops.size() % 2 ? two : one);
+        });
+        browser->Navigate2(one);
+        QTRY_COMPARE_WITH_TIMEOUT(tops.size(), 20, 30000);
+        for (int i = 0; i < tops.size(); ++i)
+            QCOMPARE(tops.at(i), i % 2 ? two : one);
 
-    // One that replaces a load still under way, and one after a stop.
-    chain = false;
-    tops.clear();
-    browser->Navigate2(TestPages::url("a/pending.html"));
-    QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 1);
-    browser->Navigate2(one);
-    QTRY_COMPARE_WITH_TIMEOUT(tops, QStringList{one}, 20000);
-    browser->Navigate2(TestPages::url("a/pending.html"));
-    QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 2);
-    QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
-    browser->Stop();
-    QTRY_COMPARE(finished.size(), 1);
-    bool answered = false; // and so has whatever the end of the stopped load asked the page
-    browser->page()->runJavaScript(QStringLiteral("1"), [&](const QVariant &) { answered = true; });
-    QTRY_VERIFY(answered);
-    browser->Navigate2(two);
-    QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two}), 20000);
+        // One that replaces a load still under way, and one after a stop.
+        chain = false;
+        tops.clear();
+        browser->Navigate2(TestPages::url("a/pending.html"));
+        QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 1);
+        browser->Navigate2(one);
+        QTRY_COMPARE_WITH_TIMEOUT(tops, QStringList{one}, 20000);
+        browser->Navigate2(TestPages::url("a/pending.html"));
+        QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 2);
+        QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
+        browser->Stop();
+        QTRY_COMPARE(finished.size(), 1);
+        bool answered = false; // and so has whatever the end of the stopped load asked the page
+        browser->page()->runJavaScript(QStringLiteral("1"), [&](const QVariant &) { answered = true; });
+        QTRY_VERIFY(answered);
+        browser->Navigate2(two);
+        QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two}), 20000);
 
-    // One started as the engine ends the one before, ahead of that end
-    // reaching the browser: the earlier page is never taken for it.
-    bool armed = true;
-    connect(browser->page(), &QWebEnginePage::loadFinished, this, [&] {
-        if (std::exchange(armed, false))
-            browser->Navigate2(two);
-    });
-    browser->Navigate2(one);
-    QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two, two}), 20000);
-    QCOMPARE(ended.size(), 0); // a stopped load ends in silence too
-}
-
-void TestHiddenBrowser::keepDocument_data()
-{
-    QTest::addColumn<QByteArray>("moveOn"); // what the page does 300 ms after it has loaded
-    QTest::addColumn<bool>("keep");
-    const auto later = [](const char *script) {
-        return "<script>setTimeout(function () { " + QByteArray(script) + " }, 300);</script>";
-    };
-    QTest::newRow("script, keep off") << later("location.href = 'two.html';") << false;
-    QTest::newRow("script, keep on") << later("location.href = 'two.html';") << true;
-    QTest::newRow("reload") << later("location.reload();") << true;
-    QTest::newRow("refresh") << QByteArray("<meta http-equiv='refresh' content='0.3; url=two.html'>") << true;
-    QTest::newRow("link") << "<a id='l' href='two.html'>x</a>" + later("document.getElementById('l').click();")
-                          << true;
-    QTest::newRow("form") << "<form id='f' action='two.html'></form>" + later("document.getElementById('f').submit();")
-                          << true;
-}
-
-void TestHiddenBrowser::keepDocument()
-{
-    QFETCH(QByteArray, moveOn);
-    QFETCH(bool, keep);
-    m_pages->add("a/mover.html", "<html><head><title>Mover</title>" + moveOn + "</head><body>mover</body></html>");
-    auto browser = makeBrowser();
-    browser->setKeepDocument(keep);
-    QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
-    QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
-    QList<QWebEngineLoadingInfo::LoadStatus> loading;
-    connect(browser->page(), &QWebEnginePage::loadingChanged, this,
-            [&](const QWebEngineLoadingInfo &info) { loading << info.status(); });
-    // The user's own navigation goes through, keep or not.
-    browser->Navigate2(TestPages::url("a/mover.html"));
-    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 20000);
-    if (!keep) {
-        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 20000);
-        QCOMPARE(done.at(1).at(0).value<CompletedDocument>().url.toString(), TestPages::url("a/two.html"));
-        return;
+        // One started as the engine ends the one before, ahead of that end
+        // reaching the browser: the earlier page is never taken for it.
+        bool armed = true;
+        connect(browser->page(), &QWebEnginePage::loadFinished, this, [&] {
+            if (std::exchange(armed, false))
+                browser->Navigate2(two);
+        });
+        browser->Navigate2(one);
+        QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two, two}), 20000);
+        QCOMPARE(ended.size(), 0); // a stopped load ends in silence too
     }
-    // The page's attempt starts and stops in the engine, and nothing else happens.
-    const int before = loading.size();
-    QTRY_VERIFY_WITH_TIMEOUT(loading.size() >= before + 2, 20000);
-    QCOMPARE(loading.last(), QWebEngineLoadingInfo::LoadStoppedStatus);
-    QCOMPARE(m_pages->requestCount("a/two.html") + m_pages->requestCount("a/mover.html"), 1);
-    QCOMPARE(browser->LocationURL(), TestPages::url("a/mover.html"));
-    QCOMPARE(done.size() + ended.size(), 1);
-}
 
-void TestHiddenBrowser::pagesNeverReachTheDisk()
-{
-    m_pages->add("a/store.html",
-                 "<html><body>store<script>localStorage.setItem('k', 'v');"
-                 "var db = new Promise(function (done) { var r = indexedDB.open('db', 1);"
-                 "  r.onupgradeneeded = function () { r.result.createObjectStore('s'); };"
-                 "  r.onsuccess = r.onerror = done; });"
-                 "Promise.allSettled([db, caches.open('c'), navigator.serviceWorker.register('sw.js')])"
-                 "  .then(function () { document.title = 'stored'; });</script></body></html>");
-    m_pages->add("a/sw.js", "self.addEventListener('fetch', function () {});", "text/javascript");
-    auto browser = makeBrowser();
-    const QString storage = browser->browserProfile()->persistentStoragePath();
-    browser->Navigate2(TestPages::url("a/store.html"));
-    QTRY_COMPARE_WITH_TIMEOUT(browser->page()->title(), QStringLiteral("stored"), 20000);
-    browser.reset();
-    // Nothing of any browser this test made is left in the test's home.
-    for (const char *home : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})
-        QCOMPARE(listing(qEnvironmentVariable(home)), QStringList());
-    QVERIFY(!storage.isEmpty() && !QFileInfo::exists(storage));
-}
+    void keepDocument_data()
+    {
+        QTest::addColumn<QByteArray>("moveOn"); // what the page does 300 ms after it has loaded
+        QTest::addColumn<bool>("keep");
+        const auto row = [](const char *name, const QByteArray &moveOn, bool keep = true) {
+            QTest::newRow(name) << moveOn << keep;
+        };
+        const auto later = [](const char *script) {
+            return "<script>setTimeout(function () { " + QByteArray(script) + " }, 300);</script>";
+        };
+        row("script, keep off", later("location.href = 'two.html';"), false);
+        row("script, keep on", later("location.href = 'two.html';"));
+        row("reload", later("location.reload();"));
+        row("refresh", "<meta http-equiv='refresh' content='0.3; url=two.html'>");
+        row("link", "<a id='l' href='two.html'>x</a>" + later("document.getElementById('l').click();"));
+        row("form", "<form id='f' action='two.html'></form>" + later("document.getElementById('f').submit();"));
+    }
+
+    void keepDocument()
+    {
+        QFETCH(QByteArray, moveOn);
+        QFETCH(bool, keep);
+        m_pages->add("a/mover.html", "<html><head><title>Mover</title>" + moveOn + "</head><body>mover</body></html>");
+        auto browser = makeBrowser();
+        browser->setKeepDocument(keep);
+        QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
+        QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
+        QList<QWebEngineLoadingInfo::LoadStatus> loading;
+        connect(browser->page(), &QWebEnginePage::loadingChanged, this,
+                [&](const QWebEngineLoadingInfo &info) { loading << info.status(); });
+        // The user's own navigation goes through, keep or not.
+        browser->Navigate2(TestPages::url("a/mover.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 20000);
+        if (!keep) {
+            QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 20000);
+            QCOMPARE(done.at(1).at(0).value<CompletedDocument>().url.toString(), TestPages::url("a/two.html"));
+            return;
+        }
+        // The page's attempt starts and stops in the engine, and nothing else happens.
+        const int before = loading.size();
+        QTRY_VERIFY_WITH_TIMEOUT(loading.size() >= before + 2, 20000);
+        QCOMPARE(loading.last(), QWebEngineLoadingInfo::LoadStoppedStatus);
+        QCOMPARE(m_pages->requestCount("a/two.html") + m_pages->requestCount("a/mover.html"), 1);
+        QCOMPARE(browser->LocationURL(), TestPages::url("a/mover.html"));
+        QCOMPARE(done.size() + ended.size(), 1);
+    }
+
+    void pagesNeverReachTheDisk()
+    {
+        m_pages->add("a/store.html",
+                     "<html><body>store<script>localStorage.setItem('k', 'v');"
+                     "var db = new Promise(function (done) { var r = indexedDB.open('db', 1);"
+                     "  r.onupgradeneeded = function () { r.result.createObjectStore('s'); };"
+                     "  r.onsuccess = r.onerror = done; });"
+                     "Promise.allSettled([db, caches.open('c'), navigator.serviceWorker.register('sw.js')])"
+                     "  .then(function () { document.title = 'stored'; });</script></body></html>");
+        m_pages->add("a/sw.js", "self.addEventListener('fetch', function () {});", "text/javascript");
+        auto browser = makeBrowser();
+        const QString storage = browser->browserProfile()->persistentStoragePath();
+        browser->Navigate2(TestPages::url("a/store.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(browser->page()->title(), QStringLiteral("stored"), 20000);
+        browser.reset();
+        // Nothing of any browser this test made is left in the test's home.
+        for (const char *home : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})
+            QCOMPARE(QDir(qEnvironmentVariable(home)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                     QStringList());
+        QVERIFY(!storage.isEmpty() && !QFileInfo::exists(storage));
+    }
+};
 
 MARKLOOM_UI_TEST_MAIN(TestHiddenBrowser)
 #include "tst_hiddenbrowser.moc"

@@ -2,7 +2,6 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "platform/sourcepane.h"
-#include "settings/settingchoices.h"
 #include "settings/settingdialog.h"
 #include "support/scripted.h"
 #include "support/testpages.h"
@@ -18,18 +17,6 @@
 #include <QtTest>
 
 #include <memory>
-
-namespace {
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list.append(combo->itemText(i));
-    return list;
-}
-
-} // namespace
 
 class TestSettingDialog : public QObject
 {
@@ -73,9 +60,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("backColor");
         QTest::addColumn<QColor>("bar");
-        QTest::newRow("stored 0, field 1") << "0" << "1" << "255" << QColor(255, 0, 0); // 0x00BBGGRR
-        QTest::newRow("stored 1, field 0") << "1" << "0" << "0" << QColor(0, 0, 0);
-        QTest::newRow("other text, colour not a number") << "yes" << "0" << "blue" << QColor(Qt::white);
+        QTest::newRow("stored 0, field 1") << "0"
+                                           << "1"
+                                           << "255" << QColor(255, 0, 0); // 0x00BBGGRR
+        QTest::newRow("stored 1, field 0") << "1"
+                                           << "0"
+                                           << "0" << QColor(0, 0, 0);
+        QTest::newRow("other text, colour not a number") << "yes"
+                                                         << "0"
+                                                         << "blue" << QColor(Qt::white);
     }
     void opensWithStoredChoice()
     {
@@ -102,51 +95,12 @@ private Q_SLOTS:
         QCOMPARE(dialog->backColorBarColor(), bar);
         QCOMPARE(values().m_bUserHome, field); // opening changes nothing
 
-        QCOMPARE(dialog->windowTitle(), QStringLiteral(u"ブラウザの設定"));
-        QCOMPARE(dialog->SettingTab->count(), 3);
-        QCOMPARE(dialog->SettingTab->tabText(0) + dialog->SettingTab->tabText(1) + dialog->SettingTab->tabText(2),
-                 QStringLiteral(u"ホームの設定フォント設定色の設定"));
         // Free text is never added to the list, and Return presses no button.
         QTest::keyClicks(dialog->FontSizeCombo->lineEdit(), QStringLiteral("9"));
         QTest::keyClick(dialog->FontSizeCombo->lineEdit(), Qt::Key_Return);
         QVERIFY(dialog->isVisible());
         QCOMPARE(values().m_CurrentFontSize, QStringLiteral("13.5"));
-        QCOMPARE(items(dialog->FontSizeCombo), settings::fontSizeChoices());
-        QVERIFY(dialog->FontCombo->count() > 0);
-        QCOMPARE(items(dialog->FontCombo), settings::selectableFonts(QFontDatabase::families()));
-    }
-
-    void homeChoiceApplyOkReopen()
-    {
-        MarkloomForm &form = startForm();
-        const QString ownHome = values().m_UserHome;
-        SettingDialog *dialog = openDialog();
-        // The browser's own home page: Apply leaves the custom address alone.
-        dialog->CustomHomeOption->click();
-        dialog->HomeAddressText->setText(QStringLiteral("http://custom.example/"));
-        dialog->HomeOption->click();
-        QVERIFY(!dialog->HomeAddressText->isEnabled());
-        dialog->AplyButton->click();
-        QCOMPARE(values().m_bUserHome, QStringLiteral("0"));
-        QCOMPARE(values().m_UserHome, ownHome);
-        // The custom option takes the typed address; OK applies and closes.
-        dialog->CustomHomeOption->click();
-        QVERIFY(dialog->HomeAddressText->isEnabled());
-        dialog->AplyButton->click();
-        QCOMPARE(values().m_bUserHome, QStringLiteral("1"));
-        QCOMPARE(values().m_UserHome, QStringLiteral("http://custom.example/"));
-        dialog->OKButton->click();
-        QTRY_VERIFY(!form.settingDialog());
-        // The fields reach the store only at shut-down.
-        QCOMPARE(GetRegSetting(settings::kProgramName, QStringLiteral("bUserHome")), QStringLiteral("0"));
-
-        // Reopened: the options show the stored choice, the box the applied address; OK applies what is shown.
-        dialog = openDialog();
-        QVERIFY(dialog->HomeOption->isChecked());
-        QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("http://custom.example/"));
-        dialog->OKButton->click();
-        QCOMPARE(values().m_bUserHome, QStringLiteral("0"));
-        QCOMPARE(values().m_UserHome, QStringLiteral("http://custom.example/"));
+        QCOMPARE(dialog->FontSizeCombo->findText(QStringLiteral("13.59")), -1);
     }
 
     void closingKeepsOnlyWhatWasApplied_data()
@@ -198,13 +152,26 @@ private Q_SLOTS:
     void roundTripThroughShutDown()
     {
         MarkloomForm &form = startForm();
+        const QString ownHome = values().m_UserHome;
+        const QString custom = QStringLiteral("qrc:/markloom/home.html#trip");
         SettingDialog *dialog = openDialog();
+        // The browser's own home page: Apply leaves the custom address alone.
         dialog->CustomHomeOption->click();
-        dialog->HomeAddressText->setText(QStringLiteral("qrc:/markloom/home.html#trip"));
+        dialog->HomeAddressText->setText(custom);
+        dialog->HomeOption->click();
+        QVERIFY(!dialog->HomeAddressText->isEnabled());
+        dialog->AplyButton->click();
+        QCOMPARE(values().m_bUserHome, QStringLiteral("0"));
+        QCOMPARE(values().m_UserHome, ownHome);
+        // The custom option takes the typed address. A size that is not a
+        // number keeps the previous one; the face still applies.
+        dialog->CustomHomeOption->click();
+        QVERIFY(dialog->HomeAddressText->isEnabled());
         dialog->FontCombo->setEditText(QStringLiteral("DejaVu Sans Mono"));
-        // A size that is not a number keeps the previous one; the face still applies.
         dialog->FontSizeCombo->setEditText(QStringLiteral("large"));
         dialog->AplyButton->click();
+        QCOMPARE(values().m_bUserHome, QStringLiteral("1"));
+        QCOMPARE(values().m_UserHome, custom);
         QCOMPARE(values().m_CurrentFontSize, settings::defaultFontSize());
         QCOMPARE(form.HTMLSorceText->PaneFontSize(), 11.0);
         QCOMPARE(form.HTMLSorceText->PaneFontFace(), QStringLiteral("DejaVu Sans Mono"));
@@ -224,6 +191,15 @@ private Q_SLOTS:
         form.action(QStringLiteral("ID_WordWrap"))->trigger(); // 表示 → 折り返し
         QCOMPARE(form.HTMLSorceText->wrapMode(), QsciScintilla::WrapWord);
         QTRY_VERIFY(!form.settingDialog());
+        // The fields reach the store only at shut-down: reopened, the options
+        // show the stored choice, the box the applied address.
+        QCOMPARE(GetRegSetting(settings::kProgramName, QStringLiteral("bUserHome")), QStringLiteral("0"));
+        dialog = openDialog();
+        QVERIFY(dialog->HomeOption->isChecked());
+        QCOMPARE(dialog->HomeAddressText->text(), custom);
+        dialog->CustomHomeOption->click();
+        dialog->OKButton->click();
+        QTRY_VERIFY(!form.settingDialog());
         form.close(); // shut-down writes the values; quitting without a running loop is harmless here
 
         MarkloomForm &next = startForm();
@@ -234,9 +210,8 @@ private Q_SLOTS:
         QVERIFY(next.action(QStringLiteral("ID_WordWrap"))->isChecked());
         dialog = openDialog();
         QVERIFY(dialog->CustomHomeOption->isChecked());
-        QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("qrc:/markloom/home.html#trip"));
+        QCOMPARE(dialog->HomeAddressText->text(), custom);
     }
-
 };
 
 MARKLOOM_UI_TEST_MAIN(TestSettingDialog)
