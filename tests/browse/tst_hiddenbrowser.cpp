@@ -92,6 +92,13 @@ private Q_SLOTS:
             "catch (e) { note('xhr refused'); }"
             "fetch('secret.txt').then(function (r) { return r.text(); }).then(note, function () {});</script></body>",
             "own script ran");
+        // Whatever a local page frames it can read: only its own pages load as frames.
+        row("local files as frames",
+            "<body><script>function copy(f) { try { document.body.append(f.contentDocument.body.textContent); }"
+            " catch (e) {} }</script><iframe src='secret.txt' onload='copy(this)'></iframe>"
+            "<iframe src='../outside.html' onload='copy(this)'></iframe>"
+            "<iframe src='sub/framed.html' onload='copy(this)'></iframe></body>",
+            "own frame");
         // Every dialog is answered as if refused, and no window is ever made.
         row("dialogs and popups",
             "<body><script>document.body.textContent = 'confirm ' + confirm('?') + ', prompt ' + "
@@ -109,6 +116,9 @@ private Q_SLOTS:
         const QString dir = markloomtest::sandboxPath(QStringLiteral("hostile"));
         writeFile(dir + "/secret.txt", "secret-contents");
         writeFile(dir + "/own.js", "document.write('<p>own script ran</p>');");
+        writeFile(dir + "/../outside.html", "<p>secret-contents</p>");
+        QVERIFY(QDir(dir).mkpath(QStringLiteral("sub")));
+        writeFile(dir + "/sub/framed.html", "<p>own frame</p>");
         writeFile(dir + "/page.html", "<html>" + page + "</html>");
         QString error;
         const std::optional<QString> source =
