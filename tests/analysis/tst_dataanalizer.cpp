@@ -1,4 +1,3 @@
-#include "analysis/analysisrules.h"
 #include "analysis/dataanalizerclass.h"
 #include "analysis/progressrule.h"
 #include "support/literalanalysis.h"
@@ -18,7 +17,6 @@ private Q_SLOTS:
     void overCap();
     void progressRule_data();
     void progressRule();
-    void layout();
 };
 
 void TestDataAnalizer::extract_data()
@@ -168,16 +166,6 @@ void TestDataAnalizer::progressRule()
             seen << item;
     }
     QCOMPARE(seen, raisedAfter);
-}
-
-void TestDataAnalizer::layout()
-{
-    // Text width, text height, bar top, bar left for an outer size in twips.
-    const std::optional<analysis::AnalizerLayout> l = analysis::analizerLayout(5000, 3000);
-    QVERIFY(l);
-    QCOMPARE((QList<int>{l->textWidth, l->textHeight, l->barTop, l->barLeft}), (QList<int>{4900, 1500, 2000, 1500}));
-    QCOMPARE(analysis::analizerLayout(5000, 1501)->textHeight, 1);
-    QVERIFY(!analysis::analizerLayout(5000, 1500));
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestDataAnalizer)

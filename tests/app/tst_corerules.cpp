@@ -1,6 +1,5 @@
 #include "app/captionrule.h"
 #include "app/documentmodel.h"
-#include "app/resizerule.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
@@ -20,8 +19,6 @@ class TestCoreRules : public QObject
 private Q_SLOTS:
     void caption_data();
     void caption();
-    void resizeThresholds_data();
-    void resizeThresholds();
     void settingsParse();
     void settingsModelByName();
     void settingChoices_data();
@@ -56,29 +53,6 @@ void TestCoreRules::caption()
     QFETCH(QString, title);
     QFETCH(QString, expected);
     QCOMPARE(caption::compose(doc, modified, hasFile, title), expected);
-}
-
-void TestCoreRules::resizeThresholds_data()
-{
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<int>("paneW"); // -1: keep
-    QTest::addColumn<int>("paneH");
-    QTest::newRow("both at threshold") << 100 << 1800 << -1 << -1;
-    QTest::newRow("just above") << 101 << 1801 << 1 << 401;
-    QTest::newRow("designed") << 12480 << 12690 << 12380 << 11290;
-    QTest::newRow("zero") << 0 << 0 << -1 << -1;
-}
-
-void TestCoreRules::resizeThresholds()
-{
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(int, paneW);
-    QFETCH(int, paneH);
-    const PaneResize r = mainPaneResize(w, h);
-    QCOMPARE(r.width.value_or(-1), paneW);
-    QCOMPARE(r.height.value_or(-1), paneH);
 }
 
 void TestCoreRules::settingsParse()
