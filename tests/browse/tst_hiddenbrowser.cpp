@@ -92,13 +92,6 @@ private Q_SLOTS:
             "catch (e) { note('xhr refused'); }"
             "fetch('secret.txt').then(function (r) { return r.text(); }).then(note, function () {});</script></body>",
             "own script ran");
-        // Whatever a local page frames it can read: only its own pages load as frames.
-        row("local files as frames",
-            "<body><script>function copy(f) { try { document.body.append(f.contentDocument.body.textContent); }"
-            " catch (e) {} }</script><iframe src='secret.txt' onload='copy(this)'></iframe>"
-            "<iframe src='../outside.html' onload='copy(this)'></iframe>"
-            "<iframe src='sub/framed.html' onload='copy(this)'></iframe></body>",
-            "own frame");
         // Every dialog is answered as if refused, and no window is ever made.
         row("dialogs and popups",
             "<body><script>document.body.textContent = 'confirm ' + confirm('?') + ', prompt ' + "
@@ -116,9 +109,6 @@ private Q_SLOTS:
         const QString dir = markloomtest::sandboxPath(QStringLiteral("hostile"));
         writeFile(dir + "/secret.txt", "secret-contents");
         writeFile(dir + "/own.js", "document.write('<p>own script ran</p>');");
-        writeFile(dir + "/../outside.html", "<p>secret-contents</p>");
-        QVERIFY(QDir(dir).mkpath(QStringLiteral("sub")));
-        writeFile(dir + "/sub/framed.html", "<p>own frame</p>");
         writeFile(dir + "/page.html", "<html>" + page + "</html>");
         QString error;
         const std::optional<QString> source =
@@ -129,6 +119,31 @@ private Q_SLOTS:
             QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle())); // no dialog or window was ever shown
         // The browser is gone: so are its page processes (children of the engine's zygotes), hung or not.
         QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 10000);
+    }
+
+    // Whatever a local page frames it could read, so only its own pages load as
+    // frames: neither a text file beside it nor a page outside its folder.
+    void localPageFramesOnlyItsOwnPages()
+    {
+        const QString dir = markloomtest::sandboxPath(QStringLiteral("frames"));
+        QVERIFY(QDir(dir).mkpath(QStringLiteral("page/sub")));
+        writeFile(dir + "/page/secret.txt", "secret-contents");
+        writeFile(dir + "/outside.html", "<p>secret-contents</p>");
+        writeFile(dir + "/page/sub/framed.html", "<p>own frame</p>");
+        writeFile(dir + "/page/top.html",
+                  "<html><body><script>function copy(f) { try { document.body.append(f.contentDocument.body.textContent);"
+                  " } catch (e) {} }</script><iframe src='secret.txt' onload='copy(this)'></iframe>"
+                  "<iframe src='../outside.html' onload='copy(this)'></iframe>"
+                  "<iframe src='sub/framed.html' onload='copy(this)'></iframe></body></html>");
+        auto browser = makeBrowser();
+        QList<CompletedDocument> docs;
+        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &d) { docs << d; });
+        browser->Navigate2(QUrl::fromLocalFile(dir + "/page/top.html").toString());
+        QTRY_VERIFY_WITH_TIMEOUT(!docs.isEmpty() && docs.last().isTop, 20000);
+        QCOMPARE(docs.size(), 2); // the refused frames are no documents of the page
+        QCOMPARE(docs.first().url, QUrl::fromLocalFile(dir + "/page/sub/framed.html"));
+        QVERIFY(docs.first().innerHTML.contains(QStringLiteral("own frame")));
+        QVERIFY2(!docs.last().innerHTML.contains(QStringLiteral("secret-contents")), qPrintable(docs.last().innerHTML));
     }
 
     void lateSignalNeverEndsNewerNavigation()
