@@ -144,6 +144,22 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_dir + "/missing"));
     }
 
+    // An unreadable favourite or folder is listed and takes nothing else down.
+    void unreadableEntries()
+    {
+        for (const char *file : {"good.url", "secret.url", "Locked/inside.url"})
+            writeFile(m_dir, file);
+        const QByteArray locked = QFile::encodeName(m_dir + "/Locked");
+        const auto restore = qScopeGuard([&] { ::chmod(locked.constData(), 0755); });
+        QVERIFY(QFile::setPermissions(m_dir + "/secret.url", QFileDevice::WriteOwner));
+        QCOMPARE(::chmod(locked.constData(), 0300), 0);
+        if (::access(locked.constData(), R_OK) == 0)
+            QSKIP("running with privileges that ignore permissions (root)");
+        QCOMPARE(describe(FavoritesScan::build(m_dir)), QString("Locked/<- good.url<- secret.url<-"));
+        QCOMPARE(GetUrldata(m_dir, "secret.url"), QString());
+        QCOMPARE(GetUrldata(m_dir, "good.url"), QStringLiteral("http://x.test/good.url\r\n"));
+    }
+
     void addShortcut_data()
     {
         QTest::addColumn<QString>("name");
