@@ -69,9 +69,10 @@ int main(int argc, char *argv[])
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    // A page nobody sees has its timers held back to about once a second;
-    // --settle waits for what a page's timers do after the load.
-    if (headless) {
+    // A page nobody sees has its timers held back to about once a second.
+    // Ours is never seen, yet F5 and --settle should read what the page's
+    // timers make of it as in a browser that shows it.
+    {
         const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
                 flags + (flags.isEmpty() ? "" : " ") + "--disable-background-timer-throttling");
