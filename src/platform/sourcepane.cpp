@@ -45,6 +45,26 @@ qsizetype unitsIn(const unsigned char *p, size_t n)
     return units;
 }
 
+// Bytes of UTF-8 for text, as QString::toUtf8 writes it (a lone surrogate
+// becomes a three-byte replacement character).
+qsizetype utf8Length(QStringView text)
+{
+    qsizetype bytes = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            bytes += 1;
+        else if (c < 0x800)
+            bytes += 2;
+        else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode()))
+            bytes += 4, ++i;
+        else
+            bytes += 3;
+    }
+    return bytes;
+}
+
 // The document read in place, as the two runs of bytes on either side of the
 // editor's insertion gap: one pointer to the whole text would close the gap,
 // moving everything after the caret.
@@ -202,14 +222,12 @@ void SourcePane::SetText(const QString &text)
     qsizetype before = 0;
     if (m_accessible)
         before = indexed() ? m_length16 : Bytes(*this).units(0, SendScintilla(SCI_GETLENGTH));
-    const QByteArray utf8 = text.toUtf8();
     m_setting = true;
     const bool readOnly = isReadOnly();
     SendScintilla(SCI_SETREADONLY, 0L);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0L);
     SendScintilla(SCI_CLEARALL);
-    if (!utf8.isEmpty())
-        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
+    appendInPieces(text);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
     SendScintilla(SCI_SETSAVEPOINT);
@@ -235,14 +253,30 @@ void SourcePane::SetText(const QString &text)
 
 void SourcePane::ReplaceText(const QString &text)
 {
-    const QByteArray utf8 = text.toUtf8();
     SendScintilla(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_CLEARALL);
-    if (!utf8.isEmpty())
-        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(utf8.size()), utf8.constData());
+    appendInPieces(text);
     SendScintilla(SCI_ENDUNDOACTION);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     settle();
+}
+
+void SourcePane::appendInPieces(QStringView text)
+{
+    // The editor gets its room once, then the text a megabyte or so at a time:
+    // a whole UTF-8 copy of a large page would cost as much as the editor's own.
+    if (text.isEmpty())
+        return;
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8Length(text) + 1));
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype n = qMin(kPiece, text.size() - at);
+        if (at + n < text.size() && QChar::isHighSurrogate(text[at + n - 1].unicode()))
+            --n; // a pair stays in one piece
+        const QByteArray piece = text.sliced(at, n).toUtf8();
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
+        at += n;
+    }
 }
 
 void SourcePane::beginEdit(long position, long length, bool insert)

@@ -89,6 +89,7 @@ private:
         QString removed;
     };
 
+    void appendInPieces(QStringView text);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
     // Finishes a pending change and tells screen readers where the caret went.

@@ -24,6 +24,9 @@ private Q_SLOTS:
             << QStringLiteral(u"日本\u00a0b\u2028c \U0001F600\r\nd\re\n");
         QTest::newRow("byte order mark first, nul inside") << QStringView(u"\uFEFFx\0y\0", 5).toString();
         QTest::newRow("long line") << QString(200000, QLatin1Char('q'));
+        // 2^20 - 1 units, then a pair: it goes to the editor across the first megabyte's end.
+        QTest::newRow("pair across a megabyte") << QStringLiteral("0123456789\n").repeated(95325)
+                                                       + QStringLiteral(u"\U0001F600\n日");
     }
 
     void textRoundTrip()
