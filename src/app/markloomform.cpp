@@ -648,6 +648,8 @@ void MarkloomForm::ID_Reload_Click()
 void MarkloomForm::ID_Stop_Click()
 {
     WebBrowser1->Stop();
+    // A page that hangs never says its load ended: the bar goes now.
+    showLoading(false);
     m_document.navigationEnded();
     SetCommandsEnabled(true);
 }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -90,7 +91,13 @@ WebBrowser::WebBrowser(QObject *owner)
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
 
+    installPage();
+}
+
+void WebBrowser::installPage()
+{
     m_page = new GuardedPage(m_profile, this);
+    ++m_pageGeneration;
     QWebEngineScript script;
     script.setName(QStringLiteral("markloom-completion"));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
@@ -111,6 +118,33 @@ WebBrowser::WebBrowser(QObject *owner)
                 if (m_waiting && status != QWebEnginePage::NormalTerminationStatus)
                     endWithoutDocument(LoadEnd::Failed);
             });
+}
+
+void WebBrowser::checkResponsive(bool again)
+{
+    // A script that never yields holds its page's process: no stop gets
+    // through to it, and a later load of the same site would wait in it for
+    // ever. A page that does not answer twice in a row is replaced by a new
+    // one, which gets a process of its own; a load under way starts again
+    // there. (Twice: a question to a document that a new one replaces
+    // meanwhile is never answered.)
+    auto answered = std::make_shared<bool>(false);
+    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                          [answered](const QVariant &) { *answered = true; });
+    QTimer::singleShot(kAnswerMs, this, [this, answered, again, generation = m_pageGeneration] {
+        if (*answered || generation != m_pageGeneration)
+            return;
+        if (!again)
+            return checkResponsive(true);
+        GuardedPage *old = m_page;
+        installPage();
+        delete old;
+        if (m_waiting && !m_byPage) {
+            const QString address = m_address;
+            begin(address, false);
+            m_page->load(address == homeUrl().toString() ? homeUrl() : urlFromUserInput(address));
+        }
+    });
 }
 
 WebBrowser::~WebBrowser()
@@ -174,8 +208,11 @@ void WebBrowser::Navigate2(const QString &address)
             Qt::QueuedConnection);
         return;
     }
+    const bool busy = m_page->isLoading();
     begin(address, false);
     m_page->load(url);
+    if (busy)
+        checkResponsive();
 }
 
 void WebBrowser::GoHome()
@@ -189,6 +226,7 @@ void WebBrowser::Stop()
     m_waiting = false;
     ++m_token;
     m_page->triggerAction(QWebEnginePage::Stop);
+    checkResponsive();
 }
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }

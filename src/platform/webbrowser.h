@@ -89,6 +89,10 @@ Q_SIGNALS:
     void documentsRead(const QList<CompletedDocument> &documents);
 
 private:
+    // How long a page has to answer before it counts as hung.
+    static constexpr int kAnswerMs = 1500;
+    void installPage();
+    void checkResponsive(bool again = false);
     void begin(const QString &address, bool byPage);
     bool allowNavigation(const QUrl &url, bool isMainFrame);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
@@ -101,6 +105,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_storage;
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
+    quint64 m_pageGeneration = 0; // a new page after a hung one
     bool m_keepDocument = false;
 
     // The top-level navigation waiting for its document: started here or,

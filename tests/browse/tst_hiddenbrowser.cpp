@@ -149,6 +149,28 @@ private Q_SLOTS:
         QVERIFY2(!docs.last().innerHTML.contains(QStringLiteral("secret-contents")), qPrintable(docs.last().innerHTML));
     }
 
+    // A page whose script never yields holds its process; a stop, or a new
+    // address of the same site, must still get the next page through.
+    void hungPageNeverHoldsTheNextOne()
+    {
+        m_pages->add("a/loop.html", "<html><body><script>for (;;) {}</script></body></html>");
+        auto browser = makeBrowser();
+        QStringList tops;
+        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &d) {
+            if (d.isTop)
+                tops << d.url.toString();
+        });
+        for (const bool stop : {true, false}) {
+            browser->Navigate2(TestPages::url("a/loop.html"));
+            QTRY_COMPARE_WITH_TIMEOUT(m_pages->requestCount("a/loop.html"), stop ? 1 : 2, 20000);
+            if (stop)
+                browser->Stop();
+            browser->Navigate2(TestPages::url(stop ? "a/one.html" : "a/two.html"));
+            QTRY_COMPARE_WITH_TIMEOUT(tops.size(), stop ? 1 : 2, 30000);
+        }
+        QCOMPARE(tops, (QStringList{TestPages::url("a/one.html"), TestPages::url("a/two.html")}));
+    }
+
     void lateSignalNeverEndsNewerNavigation()
     {
         // Each navigation starts the moment the one before has reported: the
