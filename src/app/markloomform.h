@@ -162,6 +162,10 @@ private:
     QPointer<QWidget> m_favForm;
     QPointer<QWidget> m_settingDialog;
     QPointer<QWidget> m_findDialog;
+    // The last text searched for, for 次を検索 once the find window is closed,
+    // and where that search goes on (1-based; 0: from the caret).
+    QString m_lastSearch;
+    int m_lastSearchPos = 0;
     QPointer<QWidget> m_aboutDialog;
 
     QWidget *m_client = nullptr;

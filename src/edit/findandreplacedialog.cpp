@@ -111,7 +111,9 @@ void FindAndReplaceDialog::setTopmost(bool topmost)
 void FindAndReplaceDialog::FindButton_Click()
 {
     const QString needle = FindComb->currentText();
-    const int hit = findstep::findNext(m_pane.Text(), needle, m_SearchPos);
+    const QString text = m_pane.Text();
+    const int hit = findstep::findNext(text, needle, m_SearchPos);
+    Q_EMIT searched(needle);
     if (hit > 0) {
         // The hit shows selected in the pane; the keyboard stays here, so the
         // next Enter finds the next one instead of typing over this one.
@@ -121,9 +123,7 @@ void FindAndReplaceDialog::FindButton_Click()
         m_SearchPos = hit + 1;
         return;
     }
-    // A pass from the top without a hit means the text is nowhere.
-    tellUser(m_SearchPos == 0 ? QStringLiteral("\"%1\"は見つかりません。").arg(needle)
-                              : QStringLiteral("検索が終了しました。"));
+    tellUser(findstep::noHitMessage(text, needle, m_SearchPos));
     m_SearchPos = 0;
 }
 

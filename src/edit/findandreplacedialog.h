@@ -34,6 +34,10 @@ public:
     void FindButton_Click();
     void CancelButton_Click();
 
+Q_SIGNALS:
+    // Every search, with the text searched for.
+    void searched(const QString &needle);
+
 private:
     void FindComb_KeyDown(int keyCode);
     void setTopmost(bool topmost);

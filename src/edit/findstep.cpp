@@ -11,4 +11,10 @@ int findNext(const QString &text, const QString &needle, int searchPos)
     return at < 0 ? 0 : static_cast<int>(at + 1);
 }
 
+QString noHitMessage(const QString &text, const QString &needle, int searchPos)
+{
+    const bool nowhere = searchPos <= 1 || findNext(text, needle, 1) == 0;
+    return nowhere ? QStringLiteral("\"%1\"は見つかりません。").arg(needle) : QStringLiteral("検索が終了しました。");
+}
+
 } // namespace findstep

@@ -11,4 +11,8 @@ namespace findstep {
 
 int findNext(const QString &text, const QString &needle, int searchPos);
 
+// What to tell the user when a search from searchPos found nothing: the text
+// occurs nowhere, or only before searchPos (the end of the text was reached).
+QString noHitMessage(const QString &text, const QString &needle, int searchPos);
+
 } // namespace findstep

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void keystrokeReachesFocusedControl();
     void findSteps_data();
     void findSteps();
+    void findAgainWithTheWindowClosed();
     void enterSearchesAndKeepsTheKeyboard();
     void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
@@ -142,6 +143,8 @@ void TestEditWindows::findSteps_data()
                                           << QStringList{"nowhere", "nowhere"};
     QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"nowhere"};
     QTest::newRow("changed text ends the pass") << "abcx" << same << QStringList{"b", "a"} << QStringList{"1+1", "end"};
+    QTest::newRow("changed text found nowhere") << "abcx" << same << QStringList{"b", "z"}
+                                                << QStringList{"1+1", "nowhere"};
     QTest::newRow("text changed between clicks") << "abcabc" << "abcxabc" << QStringList(2, "abc")
                                                  << QStringList{"0+3", "4+3"};
     QTest::newRow("japanese beside non-BMP") << "\U0001F600日本\U0001F600日本" << same << QStringList(3, "日本")
@@ -174,6 +177,26 @@ void TestEditWindows::findSteps()
             QCOMPARE(openFind(), find); // reopening keeps the position too
         }
     }
+}
+
+// With the find window closed, 次を検索 goes on with its last text from the
+// caret, past a hit selected there, and starts from the top after the end.
+void TestEditWindows::findAgainWithTheWindowClosed()
+{
+    m_pane->SetText(QStringLiteral("ab ab ab"));
+    FindAndReplaceDialog *find = openFind();
+    find->FindComb->setEditText(QStringLiteral("ab"));
+    find->FindButton->click();
+    find->CancelButton->click();
+    QTRY_VERIFY(!m_form->findDialog());
+    QStringList steps; // from the hit still selected
+    for (int i = 0; i < 4; ++i) {
+        m_form->action(QStringLiteral("ID_SchNext"))->trigger();
+        steps << selection(m_pane);
+    }
+    QCOMPARE(steps, (QStringList{"3+2", "6+2", "6+2", "0+2"}));
+    QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("検索が終了しました。")});
+    QVERIFY(!m_form->findDialog());
 }
 
 // Enter in the search box files the text once and searches at once; the
