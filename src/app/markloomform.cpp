@@ -35,6 +35,11 @@
 
 namespace {
 
+QString cannotOpenMessage(const QString &address)
+{
+    return QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address);
+}
+
 // Commands that need a page, in the order they are switched.
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
@@ -447,7 +452,7 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
     SetCommandsEnabled(true);
     switch (why) {
     case LoadEnd::Unloadable:
-        m_services.prompts().message(this, QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address));
+        m_services.prompts().message(this, cannotOpenMessage(address));
         break;
     case LoadEnd::Failed:
         m_services.prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
@@ -495,6 +500,12 @@ void MarkloomForm::openFavorite(const QString &url)
 {
     if (url.trimmed().isEmpty()) {
         m_services.prompts().message(this, QStringLiteral("このお気に入りにはアドレスがありません。"));
+        return;
+    }
+    // An address no page can come from is said at once: asking first about
+    // the edits would give them up for nothing.
+    if (!WebBrowser1->canLoad(WebBrowser::urlFromUserInput(url))) {
+        m_services.prompts().message(this, cannotOpenMessage(url.trimmed()));
         return;
     }
     if (!confirmDiscard())
@@ -630,9 +641,10 @@ void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &doc
         m_services.prompts().message(this, QStringLiteral("ソースを再取得できませんでした。"));
         return;
     }
-    if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read))
+    if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read)) {
         HTMLSorceText->SetText(shown->source);
-    else
+        AddressBarCombo->setEditText(WebBrowser1->LocationURL());
+    } else
         m_services.prompts().message(this, QStringLiteral("このフレームは別のサイトのページのため、再取得できません。"));
 }
 

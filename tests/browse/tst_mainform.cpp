@@ -281,8 +281,10 @@ void TestMainForm::readAgainAndReload()
     QVERIFY(waitForTopLevel());
     QVERIFY(!form->HTMLSorceText->Text().contains(QStringLiteral("added later")));
     QTRY_COMPARE_WITH_TIMEOUT(form->WebBrowser1->page()->title(), QStringLiteral("Changed"), 20000);
+    form->AddressBarCombo->setEditText(QStringLiteral("typed, not entered"));
     form->action("ID_Reread")->trigger();
     QTRY_VERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("added later")));
+    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/later.html"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Changed - Markloom"));
     QCOMPARE(m_pages->requestCount("a/later.html"), 1);
     form->action("ID_Reload")->trigger();

@@ -110,6 +110,7 @@ void TestFavForm::folderAndFileClicks()
     writeShortcut("Folder/page.url", m_page);
     writeShortcut("Folder/Empty/x.lnk", m_page);
     writeShortcut("Folder/other.url", m_page + "?other", false);
+    writeShortcut("Folder/refused.url", "chrome://settings");
     MarkloomForm form;
     const auto scripted = markloomtest::installScripted(form);
     m_pages.installOn(form.WebBrowser1->browserProfile());
@@ -135,6 +136,10 @@ void TestFavForm::folderAndFileClicks()
     // Over unsaved edits it asks first; キャンセル keeps everything, 保存しない goes.
     form.HTMLSorceText->insertAt(QStringLiteral("edit"), 0, 0);
     QVERIFY(form.document().isModified());
+    // An address that cannot load is said at once, without giving up the edits.
+    clickNode(fav->FavTree, "refused.url");
+    QCOMPARE(scripted.prompts->messages.last(), QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
+    QVERIFY(form.document().isModified() && scripted.prompts->saveQuestions == 0);
     clickNode(fav->FavTree, "other.url");
     QCOMPARE(scripted.prompts->saveQuestions, 1);
     QCOMPARE(form.AddressBarCombo->currentText(), m_page);
