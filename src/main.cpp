@@ -73,9 +73,13 @@ int main(int argc, char *argv[])
     // Ours is never seen, yet F5 and --settle should read what the page's
     // timers make of it as in a browser that shows it.
     {
-        const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-                flags + (flags.isEmpty() ? "" : " ") + "--disable-background-timer-throttling");
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        flags += (flags.isEmpty() ? "" : " ") + QByteArray("--disable-background-timer-throttling");
+        // The engine's processes write their own log lines straight to
+        // standard error, which in a headless mode carries only our message.
+        if (headless && qEnvironmentVariableIsEmpty("MARKLOOM_DEBUG"))
+            flags += " --log-level=3";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     }
     // The engine's start-up report and page console noise are not ours to show.
     // (Rules in QT_LOGGING_RULES still take precedence.)
