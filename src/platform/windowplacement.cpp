@@ -1,5 +1,7 @@
 #include "platform/windowplacement.h"
 
+#include "platform/besiderule.h"
+
 #include <QScreen>
 #include <QWidget>
 
@@ -16,17 +18,12 @@ void placeBeside(QWidget *window, const QWidget *anchor)
     const QScreen *screen = anchor->screen();
     if (!screen)
         return;
-    const QRect room = screen->availableGeometry();
-    const QRect beside = anchor->frameGeometry();
-    window->resize(window->size().boundedTo(room.size()));
-    const int width = window->width();
-    int x = beside.right() + 1;
-    if (x + width > room.right() + 1)
-        x = beside.left() - width;
-    if (x < room.left())
-        x = room.right() + 1 - width;
-    const int y = qBound(room.top(), beside.top(), qMax(room.top(), room.bottom() + 1 - window->height()));
-    window->move(x, y);
+    // The window is not shown yet: its frame is taken to be the anchor's.
+    const QSize frame = anchor->frameGeometry().size() - anchor->geometry().size();
+    const QRect outer = besideRect(screen->availableGeometry(), anchor->frameGeometry(), window->size(), frame,
+                                   qMax(window->minimumSizeHint().width(), 240));
+    window->resize(outer.size() - frame);
+    window->move(outer.topLeft());
 }
 
 void useDialogFrame(QWidget *dialog)

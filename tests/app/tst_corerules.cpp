@@ -4,6 +4,7 @@
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
 #include "browse/docname.h"
+#include "platform/besiderule.h"
 #include "settings/settingchoices.h"
 #include "support/testenv.h"
 
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void documentFlagAndCaption();
     void docName_data();
     void docName();
+    void besideRect_data();
+    void besideRect();
 };
 
 void TestCoreRules::caption_data()
@@ -264,6 +267,31 @@ void TestCoreRules::docName()
     QFETCH(QString, url);
     QFETCH(QString, expected);
     QCOMPARE(documentDisplayName(title, QUrl(url)), expected);
+}
+
+void TestCoreRules::besideRect_data()
+{
+    // On a 1600 x 1000 screen, with a frame adding 2 x 24 to a window of 460 x 300.
+    QTest::addColumn<QRect>("anchor");
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QRect>("placed");
+    const QSize w(460, 300);
+    QTest::newRow("right") << QRect(100, 50, 800, 600) << w << QRect(900, 50, 462, 324);
+    QTest::newRow("left") << QRect(900, 50, 600, 600) << w << QRect(438, 50, 462, 324);
+    QTest::newRow("narrowed on the wider side") << QRect(340, 50, 870, 800) << w << QRect(1210, 50, 390, 324);
+    QTest::newRow("narrowed on the left") << QRect(400, 50, 1100, 800) << w << QRect(0, 50, 400, 324);
+    QTest::newRow("no side wide enough: over the edge") << QRect(100, 0, 1400, 900) << w << QRect(1138, 0, 462, 324);
+    QTest::newRow("kept above the bottom") << QRect(100, 900, 800, 50) << w << QRect(900, 676, 462, 324);
+    QTest::newRow("larger than the screen") << QRect(100, 50, 800, 600) << QSize(2000, 2000)
+                                            << QRect(900, 0, 700, 1000);
+}
+
+void TestCoreRules::besideRect()
+{
+    QFETCH(QRect, anchor);
+    QFETCH(QSize, wanted);
+    QFETCH(QRect, placed);
+    QCOMPARE(::besideRect(QRect(0, 0, 1600, 1000), anchor, wanted, QSize(2, 24), 240), placed);
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCoreRules)
