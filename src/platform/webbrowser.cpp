@@ -14,6 +14,8 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineUrlRequestInterceptor>
 
+#include <utility>
+
 namespace {
 
 // A local file shown as a frame or an object is readable by the page that
@@ -120,22 +122,30 @@ void WebBrowser::installPage()
             });
 }
 
-void WebBrowser::checkResponsive(bool again)
+void WebBrowser::checkResponsive(quint64 token, bool missedOnce)
 {
     // A script that never yields holds its page's process: no stop gets
     // through to it, and a later load of the same site would wait in it for
-    // ever. A page that does not answer twice in a row is replaced by a new
-    // one, which gets a process of its own; a load under way starts again
-    // there. (Twice: a question to a document that a new one replaces
-    // meanwhile is never answered.)
+    // ever. The page is asked a trivial question; one that misses two in a
+    // row is replaced by a new page, which gets a process of its own, and a
+    // load under way starts again there (once: the new one is not watched).
+    // A load that was started over an unfinished one is watched until it
+    // ends, since the page it waits for may only hang once it runs; a stop
+    // is checked once. (Twice: a question to a document that a new one
+    // replaces meanwhile is never answered.)
     auto answered = std::make_shared<bool>(false);
     m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
                           [answered](const QVariant &) { *answered = true; });
-    QTimer::singleShot(kAnswerMs, this, [this, answered, again, generation = m_pageGeneration] {
-        if (*answered || generation != m_pageGeneration)
+    QTimer::singleShot(kAnswerMs, this, [this, answered, token, missedOnce, generation = m_pageGeneration] {
+        if (generation != m_pageGeneration || token != m_token)
             return;
-        if (!again)
-            return checkResponsive(true);
+        if (*answered) {
+            if (m_waiting)
+                checkResponsive(token, false);
+            return;
+        }
+        if (!missedOnce)
+            return checkResponsive(token, true);
         GuardedPage *old = m_page;
         installPage();
         delete old;
@@ -190,6 +200,8 @@ void WebBrowser::begin(const QString &address, bool byPage)
 {
     ++m_token;
     m_waiting = true;
+    m_settled = false;
+    m_deferredLoad.clear();
     m_byPage = byPage;
     m_address = address;
     // A load signal still on its way when the engine was idle belongs to the
@@ -208,11 +220,26 @@ void WebBrowser::Navigate2(const QString &address)
             Qt::QueuedConnection);
         return;
     }
-    const bool busy = m_page->isLoading();
+    // A load that never ended (stopped, or still going) may be a page that
+    // hangs: the new one must not wait in it.
+    const bool unsettled = !m_settled || m_page->isLoading();
     begin(address, false);
-    m_page->load(url);
-    if (busy)
-        checkResponsive();
+    if (m_stoppedUrl.isEmpty()) {
+        m_page->load(url);
+    } else {
+        // A load started before the stopped one has said it ended can be
+        // taken down with it: it starts once that end has come, or after a
+        // while if it never comes (a page that hangs never says it).
+        m_deferredLoad = url;
+        QTimer::singleShot(kAnswerMs, this, [this, token = m_token] {
+            if (token == m_token && !m_deferredLoad.isEmpty()) {
+                m_stoppedUrl.clear();
+                m_page->load(std::exchange(m_deferredLoad, QUrl()));
+            }
+        });
+    }
+    if (unsettled)
+        checkResponsive(m_token, false);
 }
 
 void WebBrowser::GoHome()
@@ -225,8 +252,9 @@ void WebBrowser::Stop()
 {
     m_waiting = false;
     ++m_token;
+    m_stoppedUrl = m_page->isLoading() ? m_page->requestedUrl() : QUrl();
     m_page->triggerAction(QWebEnginePage::Stop);
-    checkResponsive();
+    checkResponsive(m_token, false);
 }
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
@@ -284,6 +312,15 @@ bool WebBrowser::allowNavigation(const QUrl &url, bool isMainFrame)
 
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
+    // The stopped load says so later, maybe once the next one has begun: that
+    // is not the next one's end.
+    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !m_stoppedUrl.isEmpty()
+        && info.url() == m_stoppedUrl) {
+        m_stoppedUrl.clear();
+        if (!m_deferredLoad.isEmpty())
+            m_page->load(std::exchange(m_deferredLoad, QUrl()));
+        return;
+    }
     if (!m_waiting)
         return;
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
@@ -317,8 +354,10 @@ void WebBrowser::capture(LoadEnd why)
                                       this,
                                       [this, token, doc = document(true, d.at(3).toBool(), d.at(0).toString(),
                                                                    d.at(1).toString(), d.at(2).toString())] {
-                                          if (token == m_token)
-                                              Q_EMIT documentComplete(doc);
+                                          if (token != m_token)
+                                              return;
+                                          m_settled = true;
+                                          Q_EMIT documentComplete(doc);
                                       },
                                       Qt::QueuedConnection);
                               } else if (!m_page->isLoading()) {
@@ -332,6 +371,7 @@ void WebBrowser::capture(LoadEnd why)
 void WebBrowser::endWithoutDocument(LoadEnd why)
 {
     m_waiting = false;
+    m_settled = true;
     if (!m_byPage)
         Q_EMIT loadEndedWithoutDocument(why, m_address);
 }

@@ -92,7 +92,7 @@ private:
     // How long a page has to answer before it counts as hung.
     static constexpr int kAnswerMs = 1500;
     void installPage();
-    void checkResponsive(bool again = false);
+    void checkResponsive(quint64 token, bool missedOnce);
     void begin(const QString &address, bool byPage);
     bool allowNavigation(const QUrl &url, bool isMainFrame);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
@@ -117,5 +117,8 @@ private:
     // earlier load.
     bool m_started = false;
     bool m_byPage = false; // ends without a message when no document comes
+    bool m_settled = true;  // the last load ended with a document or a reason
+    QUrl m_stoppedUrl;      // a load Stop() ended, whose own end is still to come
+    QUrl m_deferredLoad;    // a load waiting for that end
     QString m_address;
 };
