@@ -232,10 +232,8 @@ void WebBrowser::Navigate2(const QString &address)
         // while if it never comes (a page that hangs never says it).
         m_deferredLoad = url;
         QTimer::singleShot(kAnswerMs, this, [this, token = m_token] {
-            if (token == m_token && !m_deferredLoad.isEmpty()) {
-                m_stoppedUrl.clear();
-                m_page->load(std::exchange(m_deferredLoad, QUrl()));
-            }
+            if (token == m_token)
+                startDeferredLoad();
         });
     }
     if (unsettled)
@@ -255,6 +253,13 @@ void WebBrowser::Stop()
     m_stoppedUrl = m_page->isLoading() ? m_page->requestedUrl() : QUrl();
     m_page->triggerAction(QWebEnginePage::Stop);
     checkResponsive(m_token, false);
+}
+
+void WebBrowser::startDeferredLoad()
+{
+    m_stoppedUrl.clear();
+    if (!m_deferredLoad.isEmpty())
+        m_page->load(std::exchange(m_deferredLoad, QUrl()));
 }
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
@@ -316,9 +321,7 @@ void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
     // is not the next one's end.
     if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !m_stoppedUrl.isEmpty()
         && info.url() == m_stoppedUrl) {
-        m_stoppedUrl.clear();
-        if (!m_deferredLoad.isEmpty())
-            m_page->load(std::exchange(m_deferredLoad, QUrl()));
+        startDeferredLoad();
         return;
     }
     if (!m_waiting)

@@ -93,6 +93,7 @@ private:
     static constexpr int kAnswerMs = 1500;
     void installPage();
     void checkResponsive(quint64 token, bool missedOnce);
+    void startDeferredLoad();
     void begin(const QString &address, bool byPage);
     bool allowNavigation(const QUrl &url, bool isMainFrame);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
