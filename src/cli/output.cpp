@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "platform/utf8pieces.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -9,18 +11,10 @@ namespace cli {
 
 bool writeOut(QStringView text)
 {
-    // Each slice is converted as the results window converts its text, and
-    // never ends between the halves of a pair.
-    constexpr qsizetype kSlice = qsizetype(1) << 20;
-    bool ok = true;
-    for (qsizetype at = 0; at < text.size() && ok;) {
-        qsizetype size = qMin(kSlice, text.size() - at);
-        if (at + size < text.size() && text[at + size - 1].isHighSurrogate())
-            ++size;
-        const QByteArray bytes = text.sliced(at, size).toUtf8();
-        ok = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-        at += size;
-    }
+    // Each piece is converted as the results window converts its text.
+    const bool ok = forEachUtf8Piece(text, [](const QByteArray &bytes) {
+        return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    });
     return std::fflush(stdout) == 0 && ok && !std::ferror(stdout);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/sourcepane.h"
 
 #include "platform/sourcepaneaccessible.h"
+#include "platform/utf8pieces.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -263,20 +264,15 @@ void SourcePane::ReplaceText(const QString &text)
 
 void SourcePane::appendInPieces(QStringView text)
 {
-    // The editor gets its room once, then the text a megabyte or so at a time:
-    // a whole UTF-8 copy of a large page would cost as much as the editor's own.
+    // The editor gets its room once, then the text in pieces: a whole UTF-8
+    // copy of a large page would cost as much as the editor's own.
     if (text.isEmpty())
         return;
     SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8Length(text) + 1));
-    constexpr qsizetype kPiece = qsizetype(1) << 20;
-    for (qsizetype at = 0; at < text.size();) {
-        qsizetype n = qMin(kPiece, text.size() - at);
-        if (at + n < text.size() && QChar::isHighSurrogate(text[at + n - 1].unicode()))
-            --n; // a pair stays in one piece
-        const QByteArray piece = text.sliced(at, n).toUtf8();
+    forEachUtf8Piece(text, [this](const QByteArray &piece) {
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
-        at += n;
-    }
+        return true;
+    });
 }
 
 void SourcePane::beginEdit(long position, long length, bool insert)
