@@ -5,14 +5,16 @@
 
 #include <QFontDatabase>
 
+QString paneFace(const QString &face)
+{
+    return QFontDatabase::hasFamily(face) ? face : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+}
+
 void applyPaneSettings(SourcePane &pane, const settings::Values &values)
 {
     const double points = settings::parseFontSize(values.m_CurrentFontSize)
                               .value_or(*settings::parseFontSize(settings::defaultFontSize()));
-    const QString face = QFontDatabase::hasFamily(values.m_CurrentFont)
-                             ? values.m_CurrentFont
-                             : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-    pane.SetPaneFont(face, points);
+    pane.SetPaneFont(paneFace(values.m_CurrentFont), points);
     const quint32 bgr = settings::parseBgr(values.m_BackColor).value_or(*settings::parseBgr(settings::defaultBackColor()));
     pane.SetBackColor(QColor::fromRgb(settings::bgrToRgb(bgr)));
     pane.SetSyntaxColour(values.m_bSyntaxColour);

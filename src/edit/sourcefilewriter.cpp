@@ -8,6 +8,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace sourcefile {
@@ -28,7 +29,7 @@ std::optional<QByteArray> encode(const QString &text, QStringConverter::Encoding
 
 namespace {
 
-enum class Target { Missing, Regular, CharDevice, Other };
+enum class Target { Missing, Regular, ReadOnly, CharDevice, Other };
 
 Target targetKind(const QString &path)
 {
@@ -42,7 +43,7 @@ Target targetKind(const QString &path)
     if (::stat(native.constData(), &st) != 0)
         return Target::Missing; // includes a dangling link: QSaveFile creates its target
     if (S_ISREG(st.st_mode))
-        return Target::Regular;
+        return ::access(native.constData(), W_OK) == 0 ? Target::Regular : Target::ReadOnly;
     if (S_ISCHR(st.st_mode))
         return Target::CharDevice;
     return Target::Other;
@@ -50,7 +51,9 @@ Target targetKind(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return Target::Missing;
-    return info.isFile() ? Target::Regular : Target::Other;
+    if (!info.isFile())
+        return Target::Other;
+    return info.isWritable() ? Target::Regular : Target::ReadOnly;
 #endif
 }
 
@@ -82,6 +85,9 @@ WriteResult writeBytes(const QString &path, QByteArrayView bytes)
     if (path.isEmpty())
         return WriteResult::CannotCreate;
     switch (targetKind(path)) {
+    // A file made read-only is not replaced behind its owner's back, though
+    // the folder would let a new one take its place.
+    case Target::ReadOnly:
     case Target::Other: return WriteResult::CannotCreate;
     case Target::CharDevice: return writeInPlace(path, bytes);
     case Target::Missing:

@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QFont>
+#include <QKeyEvent>
+#include <Qsci/qscicommandset.h>
 #include <QStringDecoder>
 #include <Qsci/qscilexerhtml.h>
 
@@ -378,6 +380,10 @@ bool SourcePane::event(QEvent *e)
 {
     if (e->type() == QEvent::DeferredDelete)
         return QsciScintilla::event(e); // the pane is gone when it returns
+    // Esc belongs to the window (stop a load, close a window); the editor
+    // would keep it for itself.
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
+        return false;
     const bool done = QsciScintilla::event(e);
     settle();
     return done;
@@ -388,6 +394,25 @@ bool SourcePane::viewportEvent(QEvent *e)
     const bool done = QsciScintilla::viewportEvent(e);
     settle();
     return done;
+}
+
+void SourcePane::keyPressEvent(QKeyEvent *e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (m_tabChangesFocus && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
+        e->ignore();
+        return;
+    }
+    if ((mods & ~Qt::ShiftModifier) && !standardCommands()->boundTo(QKeyCombination(mods, Qt::Key(e->key())).toCombined())) {
+        e->ignore();
+        return;
+    }
+    QsciScintilla::keyPressEvent(e);
+}
+
+bool SourcePane::focusNextPrevChild(bool next)
+{
+    return m_tabChangesFocus ? QWidget::focusNextPrevChild(next) : QsciScintilla::focusNextPrevChild(next);
 }
 
 void SourcePane::append(const QString &text)
@@ -624,6 +649,18 @@ void SourcePane::SetSelLength(int length)
 }
 
 QString SourcePane::SelText() const { return Text().mid(SelStart(), SelLength()); }
+
+QRect SourcePane::SelRect() const
+{
+    const long from = SendScintilla(SCI_GETSELECTIONSTART);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(from));
+    const long to = qMin(SendScintilla(SCI_GETSELECTIONEND), SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
+    const int left = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, from));
+    const int right = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, to));
+    const int top = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, from));
+    const int height = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
+    return QRect(viewport()->mapToGlobal(QPoint(left, top)), QSize(qMax(right - left, 1), height));
+}
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "settings/settingdialog.h"
 
+#include "app/panesettings.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
@@ -92,6 +93,18 @@ void SettingDialog::createControls()
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
     }
+    FontNoticeLabel = new QLabel(font);
+    FontNoticeLabel->setObjectName(QStringLiteral("FontNoticeLabel"));
+    FontNoticeLabel->setWordWrap(true);
+    FontNoticeLabel->setTextFormat(Qt::PlainText);
+    FontNoticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(FontNoticeLabel, 240, 2160, 5535, 480);
+    connect(FontCombo, &QComboBox::editTextChanged, this, [this](const QString &face) {
+        const QString shown = paneFace(face);
+        FontNoticeLabel->setText(shown == face ? QString()
+                                               : QStringLiteral(u"「%1」はこのコンピューターにありません。代わりに「%2」で表示します。")
+                                                     .arg(face, shown));
+    });
     FontLabel->setBuddy(FontCombo);
     FontSizeLabel->setBuddy(FontSizeCombo);
 
@@ -120,6 +133,8 @@ void SettingDialog::createControls()
         return button;
     };
     OKButton = addButton("OKButton", QStringLiteral("OK"), 2160);
+    // Enter anywhere in the dialog is OK.
+    OKButton->setDefault(true);
     AplyButton = addButton("AplyButton", QStringLiteral(u"適用"), 3480);
     CancelButton = addButton("CancelButton", QStringLiteral(u"ｷｬﾝｾﾙ"), 4800);
 

@@ -1,8 +1,10 @@
-// Edit commands, the find dialog, the About box, the external browser and the
-// toolbar, on a shown main window with scripted prompts and desktop services.
+// Edit commands, the find dialog, the About box, the external browser, the
+// toolbar and the unsaved-edits question, on a shown main window with scripted
+// prompts and desktop services; no page is ever loaded.
 
 #include "app/markloomform.h"
 #include "edit/aboutdialog.h"
+#include "favorites/favform.h"
 #include "edit/findandreplacedialog.h"
 #include "platform/sourcepane.h"
 #include "settings/settingdialog.h"
@@ -11,6 +13,10 @@
 #include "support/testpages.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTreeWidget>
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +24,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(unsaved::Answer)
 
 static QString selection(SourcePane *pane)
 {
@@ -34,13 +42,16 @@ private Q_SLOTS:
     void keystrokeReachesFocusedControl();
     void findSteps_data();
     void findSteps();
-    void findAgainWithTheWindowClosed();
+    void findMemoryOutlivesTheWindow();
+    void findWindowMovesOffTheHit();
     void enterSearchesAndKeepsTheKeyboard();
     void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
     void toolbarRunsEveryCommand();
     void keys_data();
     void keys();
+    void unsavedEditsQuestion_data();
+    void unsavedEditsQuestion();
 
 private:
     FindAndReplaceDialog *openFind()
@@ -133,16 +144,13 @@ void TestEditWindows::findSteps_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("changedText"); // replaces the text after the first click when not empty
-    QTest::addColumn<QStringList>("needles"); // one per click
+    QTest::addColumn<QStringList>("needles"); // one per click; a leading "~": the case box unticked
     QTest::addColumn<QStringList>("expected"); // selection "start+length", "end" or "nowhere"
     const QString same;
     QTest::newRow("abcabc") << "abcabc" << same << QStringList(4, "abc") << QStringList{"0+3", "3+3", "end", "0+3"};
-    QTest::newRow("hit on the last character") << "aa" << same << QStringList(3, "a")
-                                               << QStringList{"0+1", "1+1", "end"};
-    QTest::newRow("longer than the text") << "abc" << same << QStringList(2, "abcd")
-                                          << QStringList{"nowhere", "nowhere"};
     QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"nowhere"};
-    QTest::newRow("changed text ends the pass") << "abcx" << same << QStringList{"b", "a"} << QStringList{"1+1", "end"};
+    QTest::newRow("case box unticked") << "xAbc abc" << same << QStringList(3, "~aBC")
+                                       << QStringList{"1+3", "5+3", "end"};
     QTest::newRow("changed text found nowhere") << "abcx" << same << QStringList{"b", "z"}
                                                 << QStringList{"1+1", "nowhere"};
     QTest::newRow("text changed between clicks") << "abcabc" << "abcxabc" << QStringList(2, "abc")
@@ -163,6 +171,8 @@ void TestEditWindows::findSteps()
     QStringList messages;
     for (int i = 0; i < needles.size(); ++i) {
         const QString before = selection(m_pane);
+        find->MatchCaseCheck->setChecked(!needles[i].startsWith(QLatin1Char('~')));
+        needles[i].remove(QLatin1Char('~'));
         find->FindComb->setEditText(needles[i]);
         QTest::mouseClick(find->FindButton, Qt::LeftButton);
         const bool end = expected[i] == QLatin1String("end") || expected[i] == QLatin1String("nowhere");
@@ -179,14 +189,18 @@ void TestEditWindows::findSteps()
     }
 }
 
-// With the find window closed, 次を検索 goes on with its last text from the
-// caret, past a hit selected there, and starts from the top after the end.
-void TestEditWindows::findAgainWithTheWindowClosed()
+// Closing the find window loses nothing: 次を検索 goes on with the last text
+// from the caret, past a hit selected there, and starts from the top after
+// the end; reopened, the window has its texts, its case box and the last text
+// selected, so typing replaces it.
+void TestEditWindows::findMemoryOutlivesTheWindow()
 {
-    m_pane->SetText(QStringLiteral("ab ab ab"));
+    m_pane->SetText(QStringLiteral("ab AB ab"));
     FindAndReplaceDialog *find = openFind();
-    find->FindComb->setEditText(QStringLiteral("ab"));
-    find->FindButton->click();
+    QVERIFY(find->MatchCaseCheck->isChecked());
+    find->MatchCaseCheck->setChecked(false);
+    QTest::keyClicks(find->FindComb, QStringLiteral("Ab"));
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
     find->CancelButton->click();
     QTRY_VERIFY(!m_form->findDialog());
     QStringList steps; // from the hit still selected
@@ -197,6 +211,31 @@ void TestEditWindows::findAgainWithTheWindowClosed()
     QCOMPARE(steps, (QStringList{"3+2", "6+2", "6+2", "0+2"}));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("検索が終了しました。")});
     QVERIFY(!m_form->findDialog());
+
+    m_pane->SetSelStart(1);
+    find = openFind();
+    QCOMPARE(find->FindComb->count(), 1);
+    QCOMPARE(find->FindComb->itemText(0), QStringLiteral("Ab"));
+    QVERIFY(!find->MatchCaseCheck->isChecked());
+    QCOMPARE(find->FindComb->lineEdit()->selectedText(), QStringLiteral("Ab"));
+    QTest::keyClicks(find->FindComb, QStringLiteral("b"));
+    QCOMPARE(find->FindComb->currentText(), QStringLiteral("b"));
+}
+
+// A hit the find window would cover is uncovered: the window moves.
+void TestEditWindows::findWindowMovesOffTheHit()
+{
+    m_pane->SetText(QStringLiteral("first line\nsecond target line\nthird"));
+    FindAndReplaceDialog *find = openFind();
+    QVERIFY(QTest::qWaitForWindowExposed(find));
+    m_pane->SetSelStart(11);
+    m_pane->SetSelLength(6);
+    find->move(m_pane->SelRect().topLeft() - QPoint(10, 10));
+    QTRY_VERIFY(find->frameGeometry().intersects(m_pane->SelRect()));
+    find->FindComb->setEditText(QStringLiteral("target"));
+    find->FindButton->click();
+    QCOMPARE(selection(m_pane), QStringLiteral("18+6"));
+    QTRY_VERIFY(!find->frameGeometry().intersects(m_pane->SelRect()));
 }
 
 // Enter in the search box files the text once and searches at once; the
@@ -213,9 +252,9 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     QCOMPARE(find->FindComb->currentText(), QStringLiteral("me"));
     QVERIFY(QTest::qWaitForWindowActive(find));
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
-    m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, emptied
+    find->FindComb->setEditText(QString());
+    m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, as it was
     QCOMPARE(openFind(), find);
-    QCOMPARE(find->FindComb->currentText(), QString());
 
     QTest::keyClicks(find->FindComb, QStringLiteral("find"));
     QTest::keyClick(find->FindComb, Qt::Key_Return);
@@ -254,12 +293,11 @@ void TestEditWindows::topmostAfterFirstSearchUntilCancel()
     QCOMPARE(m_prompts->messages.size(), 1);
     QVERIFY(!topmostDuringMessage && find->isTopmost() && find->isVisible());
 
-    // Cancel unloads it: the next one starts afresh.
-    find->FindComb->addItem(QStringLiteral("history"));
+    // Cancel unloads it: the next one starts from the top, not on top.
     QTest::mouseClick(find->CancelButton, Qt::LeftButton);
     QTRY_VERIFY(find.isNull());
     FindAndReplaceDialog *again = openFind();
-    QVERIFY(again->searchPos() == 0 && again->FindComb->count() == 0 && !again->isTopmost());
+    QVERIFY(again->searchPos() == 0 && !again->isTopmost());
 }
 
 // Modeless, one window however often it is asked for; OK and Esc close it.
@@ -289,7 +327,7 @@ void TestEditWindows::toolbarRunsEveryCommand()
     m_pane->setFocus();
     QTRY_VERIFY(m_pane->hasFocus());
     press("Save_Button"); // never saved: the save dialog
-    QCOMPARE(m_prompts->saveInitialNames.size(), 1);
+    QCOMPARE(m_prompts->saveStarts.size(), 1);
     m_pane->SetSelStart(1);
     m_pane->SetSelLength(1);
     press("Copy_Button");
@@ -370,7 +408,7 @@ void TestEditWindows::keys()
     QTest::keySequence(m_pane, key);
     const QString text = m_pane->Text();
     if (effect == QLatin1String("save dialog"))
-        QCOMPARE(m_prompts->saveInitialNames.size(), 1);
+        QCOMPARE(m_prompts->saveStarts.size(), 1);
     else if (effect == QLatin1String("new copy"))
         QCOMPARE(m_shell->starts.size(), 1);
     else if (effect == QLatin1String("closed"))
@@ -397,6 +435,88 @@ void TestEditWindows::keys()
         QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
                  QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 F5 Ctrl+R Ctrl+,"));
     }
+}
+
+void TestEditWindows::unsavedEditsQuestion_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<unsaved::Answer>("answer");
+    QTest::addColumn<QString>("saveAs"); // the file chosen when saving; empty: the dialog is cancelled
+    QTest::addColumn<bool>("proceeds");
+    using A = unsaved::Answer;
+    for (const char *action : {"enter", "drop", "home", "favourite", "close", "close box"})
+        QTest::addRow("%s, cancel", action) << action << A::Cancel << QString() << false;
+    QTest::newRow("enter, discard") << "enter" << A::Discard << QString() << true;
+    QTest::newRow("favourite, discard") << "favourite" << A::Discard << QString() << true;
+    QTest::newRow("home, save") << "home" << A::Save << "saved.html" << true;
+    QTest::newRow("close, save") << "close" << A::Save << "saved.html" << true;
+    QTest::newRow("enter, save cancelled") << "enter" << A::Save << QString() << false;
+    QTest::newRow("close, save fails") << "close" << A::Save << "no/such/dir/x.html" << false;
+}
+
+// Every action that would drop unsaved edits asks first and obeys: after
+// キャンセル, or a save that did not happen, text, caption, address and the
+// window stay exactly as they were.
+void TestEditWindows::unsavedEditsQuestion()
+{
+    QFETCH(QString, action);
+    QFETCH(unsaved::Answer, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, proceeds);
+    QTemporaryDir dir;
+    const QString favorites = qEnvironmentVariable("MARKLOOM_FAVORITES");
+    QVERIFY(QDir().mkpath(favorites));
+    QFile fav(favorites + QStringLiteral("/fav.url"));
+    QVERIFY(fav.open(QIODevice::WriteOnly) && fav.write("[InternetShortcut]\r\nURL=about:blank\r\n") > 0);
+    fav.close();
+    m_pane->SetText(QStringLiteral("<p>one</p>"));
+    m_form->document().documentShown({QStringLiteral("mltest://a/one.html"), QStringLiteral("One")}, true);
+    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/one.html"));
+    m_pane->insertAt(QStringLiteral("edited "), 0, 0);
+    const QString text = m_pane->Text();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("One* - Markloom"));
+    m_prompts->saveQuestionAnswers << answer;
+    if (!saveAs.isEmpty())
+        m_prompts->saveAnswers << Prompts::SaveChoice{dir.filePath(saveAs), saveAs};
+
+    const QString typed = QStringLiteral("about:blank");
+    if (action == QLatin1String("enter")) {
+        m_form->AddressBarCombo->setEditText(typed);
+        QTest::keyClick(m_form->AddressBarCombo, Qt::Key_Return);
+    } else if (action == QLatin1String("drop")) {
+        QMimeData data;
+        data.setUrls({QUrl(typed)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_pane->viewport(), &enter);
+        QApplication::sendEvent(m_pane->viewport(), &drop);
+    } else if (action == QLatin1String("home")) {
+        m_form->action(QStringLiteral("home_Button"))->trigger();
+    } else if (action == QLatin1String("favourite")) {
+        m_form->action(QStringLiteral("ID_fvView"))->trigger();
+        m_form->favForm()->FavTree_NodeClick(m_form->favForm()->FavTree->topLevelItem(0));
+    } else if (action == QLatin1String("close")) {
+        m_form->action(QStringLiteral("ID_Close"))->trigger();
+    } else {
+        m_form->close();
+    }
+    QCOMPARE(m_prompts->saveQuestions, 1);
+    QFile saved(dir.filePath(saveAs));
+    QCOMPARE(saved.open(QIODevice::ReadOnly) && saved.readAll() == text.toUtf8(), answer == unsaved::Answer::Save && proceeds);
+    QCOMPARE(m_form->isVisible(), !proceeds || !action.startsWith(QLatin1String("close")));
+    QCOMPARE(m_form->document().isModified(), !proceeds);
+    if (proceeds) {
+        QVERIFY(!m_form->windowTitle().contains(QLatin1Char('*')));
+        // A load the user asked for empties the pane at once; a favourite leaves it until its page comes.
+        QCOMPARE(m_pane->Text().isEmpty(), action != QLatin1String("favourite") && m_form->isVisible());
+        return;
+    }
+    QCOMPARE(m_pane->Text(), text);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("One* - Markloom"));
+    const bool inBar = action == QLatin1String("enter") || action == QLatin1String("drop");
+    QCOMPARE(m_form->AddressBarCombo->currentText(), inBar ? typed : QStringLiteral("mltest://a/one.html"));
+    QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);
 }
 
 MARKLOOM_UI_TEST_MAIN(TestEditWindows)
