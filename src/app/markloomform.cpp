@@ -16,6 +16,8 @@
 #include "edit/findcommands.h"
 #include "favorites/favform.h"
 #include "favorites/favoritecommands.h"
+#include "platform/applicationaccessible.h"
+#include "platform/besiderule.h"
 #include "platform/combokeydown.h"
 #include "platform/dropopener.h"
 #include "platform/picturetoolbar.h"
@@ -92,6 +94,7 @@ MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent), m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MarkloomForm"));
+    ApplicationAccessible::install();
     setWindowIcon(icons::windowIcon());
     setWindowTitle(m_document.caption());
     createControls();
@@ -739,6 +742,26 @@ void MarkloomForm::applyResizeRule()
                             AddressBarCombo->height());
     // The toolbar is docked: it follows the width.
     MainFormToolbar->resize(m_client->width(), MainFormToolbar->height());
+}
+
+void MarkloomForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The frame is known only once the window is up.
+    QMetaObject::invokeMethod(this, &MarkloomForm::fitScreen, Qt::QueuedConnection);
+}
+
+void MarkloomForm::fitScreen()
+{
+    const QScreen *s = screen();
+    if (!s || isMaximized() || isFullScreen())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = fitInside(frame, s->availableGeometry());
+    if (fitted == frame)
+        return;
+    resize(size() - (frame.size() - fitted.size()));
+    move(fitted.topLeft());
 }
 
 void MarkloomForm::resizeEvent(QResizeEvent *event)

@@ -74,6 +74,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
@@ -85,6 +86,8 @@ private:
     void SetCommandsEnabled(bool enabled);
     void Form_Unload();
     void applyResizeRule();
+    // Once the window manager has framed the window: all of it on the screen.
+    void fitScreen();
     void applySettings(const settings::Values &values);
     // Deletes the other windows at once, without their own closing handlers.
     void deleteOtherWindows();

@@ -34,3 +34,11 @@ QRect clearOf(const QRect &window, const QRect &hit, const QRect &room)
         return above;
     return window;
 }
+
+QRect fitInside(const QRect &frame, const QRect &room)
+{
+    const QSize size = frame.size().boundedTo(room.size());
+    const int x = qBound(room.left(), frame.left(), room.right() + 1 - size.width());
+    const int y = qBound(room.top(), frame.top(), room.bottom() + 1 - size.height());
+    return QRect(QPoint(x, y), size);
+}

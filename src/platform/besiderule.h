@@ -15,3 +15,7 @@ QRect besideRect(const QRect &room, const QRect &anchor, QSize wanted, QSize fra
 // cover it; else just below the hit, else just above it, whichever fits in
 // room first; else where it is.
 QRect clearOf(const QRect &window, const QRect &hit, const QRect &room);
+
+// A window's frame rectangle moved, and made smaller where it must, so that
+// all of it lies inside room.
+QRect fitInside(const QRect &frame, const QRect &room);

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <Qsci/qscicommandset.h>
 #include <QStringDecoder>
 #include <Qsci/qscilexerhtml.h>
@@ -261,7 +262,9 @@ void SourcePane::ReplaceText(const QString &text)
     appendInPieces(text);
     SendScintilla(SCI_ENDUNDOACTION);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     settle();
+    viewport()->update();
 }
 
 void SourcePane::appendInPieces(QStringView text)
@@ -374,6 +377,22 @@ void SourcePane::settle()
 {
     finishEdit();
     announceCaret();
+    // The editor leaves the bar where it was when the view jumps without
+    // scrolling (wrap switched, the text replaced or undone).
+    QScrollBar *bar = horizontalScrollBar();
+    const int column = static_cast<int>(SendScintilla(SCI_GETXOFFSET));
+    if (bar->value() != column && column <= bar->maximum()) {
+        const QSignalBlocker block(bar);
+        bar->setValue(column);
+    }
+}
+
+void SourcePane::setWrapMode(WrapMode mode)
+{
+    QsciScintilla::setWrapMode(mode);
+    SendScintilla(SCI_SCROLLCARET);
+    settle();
+    viewport()->update();
 }
 
 bool SourcePane::event(QEvent *e)

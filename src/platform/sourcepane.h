@@ -70,6 +70,8 @@ public:
     void replaceSelectedText(const QString &text) override;
     void setText(const QString &text) override;
     void undo() override;
+    // The caret stays in view, and the pane is drawn again at once.
+    void setWrapMode(WrapMode mode) override;
 
 Q_SIGNALS:
     // A change of the text, by the user or by SetText.
@@ -104,7 +106,8 @@ private:
     void appendInPieces(QStringView text);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
-    // Finishes a pending change and tells screen readers where the caret went.
+    // Finishes a pending change, tells screen readers where the caret went
+    // and has the scroll bar show the column the view is at.
     void settle();
 
     // Offsets for screen readers, from a table of line starts in UTF-16 units

@@ -380,6 +380,11 @@ void TestCoreRules::clearOf()
     QFETCH(QRect, hit);
     QFETCH(QRect, expected);
     QCOMPARE(::clearOf(window, hit, QRect(0, 0, 1600, 1000)), expected);
+    // A frame that must fit a screen, moved and cut to it.
+    QCOMPARE(::fitInside(window, QRect(0, 0, 1600, 1000)), window);
+    QCOMPARE(::fitInside(QRect(20, 80, 1568, 952), QRect(0, 24, 1600, 976)), QRect(20, 48, 1568, 952));
+    QCOMPARE(::fitInside(QRect(-10, 900, 1700, 400), QRect(0, 24, 1600, 976)), QRect(0, 600, 1600, 400));
+    QCOMPARE(::fitInside(QRect(0, 0, 900, 2000), QRect(0, 24, 1600, 976)), QRect(0, 24, 900, 976));
 }
 
 void TestCoreRules::docName_data()

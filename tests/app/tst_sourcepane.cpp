@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -79,6 +80,37 @@ private Q_SLOTS:
         const long longest = x(pane.SendScintilla(S::SCI_GETLINEENDPOSITION, 0UL)) - x(0);
         const long width = pane.SendScintilla(S::SCI_GETSCROLLWIDTH);
         QVERIFY(width >= longest && width < longest + 300);
+    }
+
+    // After the wrap switch, a page set over another and an undo of a whole
+    // replacement, the scroll bar shows the column the view is at.
+    void scrollBarFollowsTheView()
+    {
+        SourcePane pane;
+        pane.resize(300, 200);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        const QString longLine = QStringLiteral("<p>") + QStringLiteral("word ").repeated(2000) + QStringLiteral("</p>\nshort\n");
+        const auto agrees = [&pane](const char *step) {
+            pane.viewport()->repaint();
+            QVERIFY2(pane.horizontalScrollBar()->value() == pane.SendScintilla(S::SCI_GETXOFFSET), step);
+        };
+        pane.SetText(longLine);
+        pane.SendScintilla(S::SCI_LINEEND);
+        pane.viewport()->repaint();
+        QVERIFY(pane.SendScintilla(S::SCI_GETXOFFSET) > 1000);
+        agrees("scrolled to the end");
+        pane.setWrapMode(QsciScintilla::WrapWord);
+        agrees("wrapped");
+        pane.setWrapMode(QsciScintilla::WrapNone);
+        agrees("unwrapped");
+        pane.SendScintilla(S::SCI_LINEEND);
+        pane.ReplaceText(QStringLiteral("x\n"));
+        agrees("replaced");
+        pane.undo();
+        agrees("undone");
+        pane.SetText(QStringLiteral("other\n"));
+        agrees("another page");
     }
 
     void selection()

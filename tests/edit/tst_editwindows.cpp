@@ -13,6 +13,7 @@
 #include "support/testpages.h"
 
 #include <QAction>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QMimeData>
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void enterSearchesAndKeepsTheKeyboard();
     void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
+    void screenReadersSeeTheWindowsOnly();
     void toolbarRunsEveryCommand();
     void keys_data();
     void keys();
@@ -517,6 +519,21 @@ void TestEditWindows::unsavedEditsQuestion()
     QCOMPARE(m_form->AddressBarCombo->currentText(), inBar ? typed : QStringLiteral("mltest://a/one.html"));
     QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
     QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);
+}
+
+// The window a hidden browser renders into is no window of the program's to
+// a screen reader; the panes have names.
+void TestEditWindows::screenReadersSeeTheWindowsOnly()
+{
+    QSignalSpy done(m_form->WebBrowser1, &WebBrowser::documentComplete);
+    m_form->WebBrowser1->Navigate2(QStringLiteral("about:blank"));
+    QVERIFY(done.wait(30000));
+    QVERIFY(QGuiApplication::topLevelWindows().size() > 1); // the browser's own is there
+    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+    QCOMPARE(app->childCount(), 1);
+    QCOMPARE(app->child(0)->object(), m_form.get());
+    QCOMPARE(app->indexOfChild(app->child(0)), 0);
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_pane)->text(QAccessible::Name), QStringLiteral("ソース"));
 }
 
 MARKLOOM_UI_TEST_MAIN(TestEditWindows)
