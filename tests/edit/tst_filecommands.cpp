@@ -4,9 +4,11 @@
 #include "app/documentmodel.h"
 #include "disklimit.h"
 #include "edit/filecommands.h"
+#include "edit/saverule.h"
 #include "platform/sourcepane.h"
 #include "support/scripted.h"
 
+#include <QFileDialog>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QtTest>
@@ -54,6 +56,7 @@ private Q_SLOTS:
     void failedWriteKeepsState();
     void newStartsCopy_data();
     void newStartsCopy();
+    void saveDialog();
 
 private:
     QString inDir(const QString &name) const { return m_dir->filePath(name); }
@@ -274,6 +277,25 @@ void TestFileCommands::newStartsCopy()
     d.files.newWindow(address);
     QCOMPARE(d.scripted.shell->starts, (QList<QStringList>{{QCoreApplication::applicationFilePath(), "--", address}}));
     QCOMPARE(d.scripted.prompts->messages.size(), starts ? 0 : 1);
+}
+
+// The save dialog opens on the file it is given, HTML first, asks before
+// replacing, and gives a bare name ".html" under the HTML filter only.
+void TestFileCommands::saveDialog()
+{
+    QFileDialog dialog;
+    prepareSaveDialog(dialog, saverule::filters(), inDir(QStringLiteral("Page")));
+    QCOMPARE(QDir(dialog.directory()).absolutePath(), QDir(m_dir->path()).absolutePath());
+    QCOMPARE(dialog.selectedNameFilter(), saverule::filters().first());
+    QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    static_cast<QDialog &>(dialog).accept(); // as the dialog's own button does
+    QCOMPARE(dialog.selectedFiles(), QStringList{inDir(QStringLiteral("Page.html"))});
+    dialog.selectNameFilter(saverule::filters().at(1));
+    Q_EMIT dialog.filterSelected(saverule::filters().at(1));
+    QCOMPARE(dialog.defaultSuffix(), QString());
+    Q_EMIT dialog.filterSelected(saverule::filters().at(0));
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("html"));
 }
 
 MARKLOOM_WIDGET_TEST_MAIN(TestFileCommands)
