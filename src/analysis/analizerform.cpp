@@ -58,6 +58,8 @@ AnalizerForm::AnalizerForm(Services &services, SettingsModel &settings) : QWidge
     apply->setToolTip(QStringLiteral("メインフォームへ適用 (Ctrl+Enter)"));
     if (QWidget *button = AnalizerFormToolbar->widgetForAction(apply)) {
         button->setFocusPolicy(Qt::TabFocus);
+        // The toolbar's style draws no focus: without a frame nobody sees where Tab went.
+        button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid palette(highlight); border-radius: 3px; }"));
         button->setAccessibleName(QStringLiteral("メインフォームへ適用"));
     }
     closeOnEscapeAndCtrlW(this);

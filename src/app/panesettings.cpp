@@ -4,10 +4,12 @@
 #include "platform/sourcepane.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 
 QString paneFace(const QString &face)
 {
-    return QFontDatabase::hasFamily(face) ? face : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    // The family the fixed-width font resolves to, not its generic name.
+    return QFontDatabase::hasFamily(face) ? face : QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
 }
 
 void applyPaneSettings(SourcePane &pane, const settings::Values &values)

@@ -7,6 +7,7 @@
 #include "platform/sourcepane.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -51,9 +52,11 @@ bool FileCommands::saveAs(const QString &kept)
     QString lastFolder = QFileInfo(m_document.lastSavedPath()).absolutePath();
     if (m_document.lastSavedPath().isEmpty() || !QFileInfo(lastFolder).isDir())
         lastFolder.clear();
-    const QString start =
-        saverule::dialogStart(kept, lastFolder, m_document.docName(),
-                              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    // A home without a documents folder: the home itself.
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(documents).isDir())
+        documents = QDir::homePath();
+    const QString start = saverule::dialogStart(kept, lastFolder, m_document.docName(), documents);
     const std::optional<Prompts::SaveChoice> choice = m_services.prompts().saveFile(m_window, saverule::filters(), start);
     if (!choice)
         return false;

@@ -98,11 +98,12 @@ void SettingDialog::createControls()
     FontNoticeLabel->setWordWrap(true);
     FontNoticeLabel->setTextFormat(Qt::PlainText);
     FontNoticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(FontNoticeLabel, 240, 2160, 5535, 480);
+    // Beside the size box, where the page has room for a few lines.
+    place(FontNoticeLabel, 1320, 1680, 4455, 720);
     connect(FontCombo, &QComboBox::editTextChanged, this, [this](const QString &face) {
         const QString shown = paneFace(face);
         FontNoticeLabel->setText(shown == face ? QString()
-                                               : QStringLiteral(u"「%1」はこのコンピューターにありません。代わりに「%2」で表示します。")
+                                               : QStringLiteral(u"「%1」がないため、「%2」で表示します。")
                                                      .arg(face, shown));
     });
     FontLabel->setBuddy(FontCombo);

@@ -46,7 +46,11 @@ class TestFileCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    }
     void cleanup();
     void saveGoesWhereThePaneCameFrom_data();
     void saveGoesWhereThePaneCameFrom();

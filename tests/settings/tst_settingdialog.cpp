@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,10 +94,10 @@ private Q_SLOTS:
         QCOMPARE(dialog->FontCombo->currentText(), QStringLiteral("No Such Face"));
         // A face not installed shows as the fixed-width font, and the dialog
         // says so; the value stays.
-        const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
         QCOMPARE(form.HTMLSorceText->PaneFontFace(), fixed);
         QCOMPARE(dialog->FontNoticeLabel->text(),
-                 QStringLiteral(u"「No Such Face」はこのコンピューターにありません。代わりに「%1」で表示します。").arg(fixed));
+                 QStringLiteral(u"「No Such Face」がないため、「%1」で表示します。").arg(fixed));
         dialog->FontCombo->setEditText(fixed);
         QCOMPARE(dialog->FontNoticeLabel->text(), QString());
         dialog->FontCombo->setEditText(QStringLiteral("No Such Face"));
