@@ -8,7 +8,6 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace sourcefile {
@@ -29,7 +28,7 @@ std::optional<QByteArray> encode(const QString &text, QStringConverter::Encoding
 
 namespace {
 
-enum class Target { Missing, Regular, ReadOnly, CharDevice, Other };
+enum class Target { Missing, Regular, CharDevice, Other };
 
 Target targetKind(const QString &path)
 {
@@ -43,7 +42,7 @@ Target targetKind(const QString &path)
     if (::stat(native.constData(), &st) != 0)
         return Target::Missing; // includes a dangling link: QSaveFile creates its target
     if (S_ISREG(st.st_mode))
-        return ::access(native.constData(), W_OK) == 0 ? Target::Regular : Target::ReadOnly;
+        return Target::Regular;
     if (S_ISCHR(st.st_mode))
         return Target::CharDevice;
     return Target::Other;
@@ -51,9 +50,7 @@ Target targetKind(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         return Target::Missing;
-    if (!info.isFile())
-        return Target::Other;
-    return info.isWritable() ? Target::Regular : Target::ReadOnly;
+    return info.isFile() ? Target::Regular : Target::Other;
 #endif
 }
 
@@ -85,14 +82,13 @@ WriteResult writeBytes(const QString &path, QByteArrayView bytes)
     if (path.isEmpty())
         return WriteResult::CannotCreate;
     switch (targetKind(path)) {
-    // A file made read-only is not replaced behind its owner's back, though
-    // the folder would let a new one take its place.
-    case Target::ReadOnly:
     case Target::Other: return WriteResult::CannotCreate;
     case Target::CharDevice: return writeInPlace(path, bytes);
     case Target::Missing:
     case Target::Regular: break;
     }
+    // QSaveFile refuses an existing file that may not be written, though the
+    // folder would let a new one take its place.
     QSaveFile file(path);
     // No direct-write fallback: in a folder where the temporary file cannot be
     // made, overwriting in place would risk the earlier file.
