@@ -4,26 +4,26 @@
 
 #include "app/markloomform.h"
 #include "edit/aboutdialog.h"
-#include "favorites/favform.h"
 #include "edit/findandreplacedialog.h"
+#include "favorites/favform.h"
 #include "platform/sourcepane.h"
-#include "settings/settingdialog.h"
 #include "platform/webbrowser.h"
+#include "settings/settingdialog.h"
 #include "support/scripted.h"
 #include "support/testpages.h"
 
-#include <QAction>
 #include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QTreeWidget>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QComboBox>
-#include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(unsaved::Answer)
@@ -46,12 +46,10 @@ private Q_SLOTS:
     void findMemoryOutlivesTheWindow();
     void findWindowMovesOffTheHit();
     void enterSearchesAndKeepsTheKeyboard();
-    void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
     void screenReadersSeeTheWindowsOnly();
-    void toolbarRunsEveryCommand();
-    void keys_data();
-    void keys();
+    void commands_data();
+    void commands();
     void unsavedEditsQuestion_data();
     void unsavedEditsQuestion();
 
@@ -92,14 +90,17 @@ void TestEditWindows::keystrokeReachesFocusedControl_data()
     QTest::addColumn<int>("selLength");
     QTest::addColumn<QString>("expectedText");
     QTest::addColumn<QString>("expectedClipboard");
+    // Menu items and the toolbar's buttons alike.
     QTest::newRow("copy in the bar") << "ID_Copy" << false << "mltest://a" << 0 << 6 << "mltest://a" << "mltest";
+    QTest::newRow("copy button in the pane") << "Copy_Button" << true << "abc" << 1 << 1 << "abc" << "b";
     QTest::newRow("cut in the pane") << "ID_Cut" << true << "a日本語" << 1 << 2 << "a語" << "日本";
+    QTest::newRow("cut button in the bar") << "Cut_Button" << false << "abc" << 0 << 1 << "bc" << "a";
     QTest::newRow("paste in the bar") << "ID_Pst" << false << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
-    QTest::newRow("paste in the pane") << "ID_Pst" << true << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
+    QTest::newRow("paste button in the pane") << "Past_Button" << true << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
     QTest::newRow("delete in the bar") << "ID_Del" << false << "abcdef" << 1 << 3 << "aef" << "CLIP";
-    QTest::newRow("delete after the caret") << "ID_Del" << true << "abc" << 1 << 0 << "ac" << "CLIP";
+    QTest::newRow("delete button after the caret") << "Del_Button" << true << "abc" << 1 << 0 << "ac" << "CLIP";
     QTest::newRow("undo in the pane") << "ID_Undo" << true << "abc" << 3 << 0 << "abc" << "CLIP";
-    QTest::newRow("undo in the bar") << "ID_Undo" << false << "abc" << 3 << 0 << "abc" << "CLIP";
+    QTest::newRow("undo button in the bar") << "Back_Button" << false << "abc" << 3 << 0 << "abc" << "CLIP";
     QTest::newRow("select all, empty") << "ID_AllSel" << true << "" << 0 << 0 << "" << "CLIP";
     QTest::newRow("select all") << "ID_AllSel" << true << "日本\r\n\U0001F600" << 1 << 0 << "日本\r\n\U0001F600"
                                 << "CLIP";
@@ -127,7 +128,7 @@ void TestEditWindows::keystrokeReachesFocusedControl()
     m_pane->SetSelStart(selStart);
     m_pane->SetSelLength(selLength);
     bar->setSelection(selStart, selLength);
-    if (command == QLatin1String("ID_Undo"))
+    if (command == QLatin1String("ID_Undo") || command == QLatin1String("Back_Button"))
         QTest::keyClicks(target, QStringLiteral("XY")); // both controls undo a run of typing in one step
     const QString before = inPane ? m_pane->Text() : bar->text();
 
@@ -150,7 +151,6 @@ void TestEditWindows::findSteps_data()
     QTest::addColumn<QStringList>("expected"); // selection "start+length", "end" or "nowhere"
     const QString same;
     QTest::newRow("abcabc") << "abcabc" << same << QStringList(4, "abc") << QStringList{"0+3", "3+3", "end", "0+3"};
-    QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"nowhere"};
     QTest::newRow("case box unticked") << "xAbc abc" << same << QStringList(3, "~aBC")
                                        << QStringList{"1+3", "5+3", "end"};
     QTest::newRow("changed text found nowhere") << "abcx" << same << QStringList{"b", "z"}
@@ -250,7 +250,7 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     m_pane->SetSelStart(5);
     m_pane->SetSelLength(2);
     FindAndReplaceDialog *find = openFind();
-    QVERIFY(find->isWindow() && !find->parentWidget());
+    QVERIFY(find->isWindow() && !find->parentWidget() && !find->isTopmost());
     QCOMPARE(find->FindComb->currentText(), QStringLiteral("me"));
     QVERIFY(QTest::qWaitForWindowActive(find));
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
@@ -275,31 +275,16 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     QCOMPARE(find->FindComb->count(), 2);
     QCOMPARE(find->FindComb->itemText(1), QString());
 
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_VERIFY(!m_form->findDialog());
-}
-
-void TestEditWindows::topmostAfterFirstSearchUntilCancel()
-{
-    m_pane->SetText(QStringLiteral("ab"));
-    QPointer<FindAndReplaceDialog> find = openFind();
-    QVERIFY(find->isVisible() && !find->isTopmost());
-    find->FindComb->setEditText(QStringLiteral("b"));
-    find->FindButton->click();
-    QVERIFY(find->isTopmost() && find->isVisible());
-
-    // The end notice is not hidden behind the dialog; afterwards it is on top again.
+    // On top since the first search; the end notice is not hidden behind it.
+    QVERIFY(find->isTopmost());
     bool topmostDuringMessage = true;
     m_prompts->onMessage = [&] { topmostDuringMessage = find->isTopmost(); };
+    find->FindComb->setEditText(QStringLiteral("absent"));
     find->FindButton->click();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(!topmostDuringMessage && find->isTopmost() && find->isVisible());
-
-    // Cancel unloads it: the next one starts from the top, not on top.
-    QTest::mouseClick(find->CancelButton, Qt::LeftButton);
-    QTRY_VERIFY(find.isNull());
-    FindAndReplaceDialog *again = openFind();
-    QVERIFY(again->searchPos() == 0 && !again->isTopmost());
+    QVERIFY(!topmostDuringMessage && find->isTopmost());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_form->findDialog());
+    QVERIFY(!openFind()->isTopmost() && m_form->findDialog()->searchPos() == 0); // a new one
 }
 
 // Modeless, one window however often it is asked for; OK and Esc close it.
@@ -316,98 +301,50 @@ void TestEditWindows::aboutStaysOneWindow()
     }
 }
 
-// Each button runs its command through its own action; indexes out of range
-// open the external browser.
-void TestEditWindows::toolbarRunsEveryCommand()
+void TestEditWindows::commands_data()
 {
-    auto press = [this](const char *key) {
-        QAction *button = m_form->action(QString::fromLatin1(key));
-        QVERIFY2(button && button->isEnabled(), key);
-        button->trigger();
-    };
-    m_pane->SetText(QStringLiteral("abcdef"));
-    m_pane->setFocus();
-    QTRY_VERIFY(m_pane->hasFocus());
-    press("Save_Button"); // never saved: the save dialog
-    QCOMPARE(m_prompts->saveStarts.size(), 1);
-    m_pane->SetSelStart(1);
-    m_pane->SetSelLength(1);
-    press("Copy_Button");
-    QTRY_COMPARE(QApplication::clipboard()->text(), QStringLiteral("b"));
-    press("Cut_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("acdef"));
-    press("Past_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("abcdef"));
-    press("Back_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("acdef"));
-    m_pane->SetSelStart(0);
-    press("Del_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("cdef"));
-    m_pane->SetSelStart(1);
-    m_pane->SetSelLength(2);
-    press("Sch_Button");
-    QCOMPARE(m_form->findDialog()->FindComb->currentText(), QStringLiteral("de"));
-
-    // The bar's text goes as it is, typed but not visited; a refusal is reported.
-    m_form->AddressBarCombo->setEditText(QStringLiteral("example.org/a b"));
-    press("IE_Button");
-    const QUrl url = WebBrowser::urlFromUserInput(QStringLiteral("example.org/a b"));
-    QCOMPARE(url.host(), QStringLiteral("example.org"));
-    QCOMPARE(m_shell->openedUrls, QList<QUrl>{url});
-    QVERIFY(m_prompts->messages.isEmpty());
-    m_shell->answer = false;
-    m_form->action(QStringLiteral("ID_IEVIEW"))->trigger();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    // The options entry cannot be chosen.
-    QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
-
-    // Home asks about the edits; then it empties the pane and switches the
-    // page commands off; stop switches them on again at once.
-    press("home_Button");
-    QCOMPARE(m_prompts->saveQuestions, 1);
-    QCOMPARE(m_pane->Text(), QStringLiteral("cdef"));
-    m_prompts->saveQuestionAnswers << unsaved::Answer::Discard;
-    press("home_Button");
-    QCOMPARE(m_pane->Text(), QString());
-    QVERIFY(!m_form->action(QStringLiteral("Save_Button"))->isEnabled());
-    QVERIFY(!m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-    press("Stop_Button1");
-    QVERIFY(m_form->action(QStringLiteral("Save_Button"))->isEnabled());
-    QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-}
-
-void TestEditWindows::keys_data()
-{
-    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("trigger"); // a key pressed in the pane, or a button or menu item
     QTest::addColumn<QString>("effect");
-    const auto row = [](const char *key, const char *effect) {
-        QTest::addRow("%s: %s", key, effect) << QKeySequence(QString::fromLatin1(key)) << QString::fromLatin1(effect);
+    const auto row = [](const char *trigger, const char *effect) {
+        QTest::addRow("%s: %s", trigger, effect) << QString::fromLatin1(trigger) << QString::fromLatin1(effect);
     };
     row("Ctrl+S", "save dialog");
+    row("Save_Button", "save dialog");
     row("Ctrl+Shift+S", "save dialog");
     row("Ctrl+N", "new copy");
     row("Ctrl+W", "closed");
     row("Ctrl+F", "find");
+    row("Sch_Button", "find");
     row("F3", "find");
     row("Ctrl+,", "settings");
     row("Alt+Home", "home");
+    row("home_Button", "home");
+    row("IE_Button", "browser");
     for (const char *key : {"Ctrl+L", "Alt+D", "F6"})
         row(key, "address bar");
+    row("ID_WordWrap", "wrapped");
+    row("ID_SyntaxColour", "plain");
     row("Ctrl+V", "pasted once");
     row("Ctrl+D", "nothing");
 }
 
-// Pressed in the pane: each key runs its command; the pane's own line
-// commands no longer surprise; an edit key acts once, as the pane's own.
-void TestEditWindows::keys()
+// Each key pressed in the pane and each toolbar button runs its command; the
+// pane's own line commands no longer surprise; an edit key acts once.
+void TestEditWindows::commands()
 {
-    QFETCH(QKeySequence, key);
+    QFETCH(QString, trigger);
     QFETCH(QString, effect);
     m_pane->SetText(QStringLiteral("abc"));
-    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/"));
+    m_pane->SetSelStart(1);
+    m_pane->SetSelLength(1);
+    m_form->AddressBarCombo->setEditText(QStringLiteral("example.org/a b"));
     m_pane->setFocus();
     QTRY_VERIFY(m_pane->hasFocus());
-    QTest::keySequence(m_pane, key);
+    m_form->settings().load(); // as at start-up: the switches show the settings
+    if (trigger.endsWith(QLatin1String("_Button")) || trigger.startsWith(QLatin1String("ID_")))
+        m_form->action(trigger)->trigger();
+    else
+        QTest::keySequence(m_pane, QKeySequence(trigger));
     const QString text = m_pane->Text();
     if (effect == QLatin1String("save dialog"))
         QCOMPARE(m_prompts->saveStarts.size(), 1);
@@ -416,19 +353,33 @@ void TestEditWindows::keys()
     else if (effect == QLatin1String("closed"))
         QVERIFY(!m_form->isVisible());
     else if (effect == QLatin1String("find"))
-        QVERIFY(m_form->findDialog() && m_form->findDialog()->isVisible());
+        QVERIFY(m_form->findDialog() && m_form->findDialog()->FindComb->currentText() == QLatin1String("b"));
     else if (effect == QLatin1String("settings"))
         QVERIFY(m_form->settingDialog() && m_form->settingDialog()->isVisible());
-    else if (effect == QLatin1String("home"))
-        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-    else if (effect == QLatin1String("address bar"))
+    else if (effect == QLatin1String("home")) {
+        // Empties the pane and switches the page commands off; stop switches them on at once.
+        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("Save_Button"))->isEnabled());
+        m_form->action(QStringLiteral("Stop_Button1"))->trigger();
+        QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    } else if (effect == QLatin1String("browser")) {
+        // The bar's text goes as it is, typed but not visited; a refusal is reported.
+        QCOMPARE(m_shell->openedUrls, QList<QUrl>{WebBrowser::urlFromUserInput(QStringLiteral("example.org/a b"))});
+        QVERIFY(m_prompts->messages.isEmpty());
+        m_shell->answer = false;
+        m_form->action(QStringLiteral("ID_IEVIEW"))->trigger();
+        QCOMPARE(m_prompts->messages.size(), 1);
+    } else if (effect == QLatin1String("address bar"))
         QTRY_VERIFY(m_form->AddressBarCombo->lineEdit()->hasFocus()
-                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("mltest://a/"));
+                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("example.org/a b"));
+    else if (effect == QLatin1String("wrapped") || effect == QLatin1String("plain")) // the settings follow
+        QVERIFY(effect == QLatin1String("wrapped") ? m_pane->wrapMode() == QsciScintilla::WrapWord
+                                                      && m_form->settings().values().m_bWordWrap
+                                                   : !m_pane->SyntaxColour() && !m_form->settings().values().m_bSyntaxColour);
     else if (effect == QLatin1String("pasted once"))
-        QTRY_COMPARE(m_pane->Text(), QStringLiteral("CLIPabc"));
+        QTRY_COMPARE(m_pane->Text(), QStringLiteral("aCLIPc"));
     if (effect != QLatin1String("home") && effect != QLatin1String("pasted once"))
         QCOMPARE(text, QStringLiteral("abc"));
-    // The menus show every key, edit keys included.
+    // The menus show every key, edit keys included; the options entry cannot be chosen.
     if (effect == QLatin1String("nothing")) {
         QStringList shown;
         for (QAction *menu : m_form->menuBar()->actions())
@@ -436,6 +387,7 @@ void TestEditWindows::keys()
                 shown << item->text().section(QLatin1Char('\t'), 1) + item->shortcut().toString();
         QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
                  QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 F5 Ctrl+R Ctrl+,"));
+        QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
     }
 }
 
