@@ -291,7 +291,7 @@ void MarkloomForm::createActions()
         {"ID_AllSel", "すべて選択(&A)", [this] { editcommands::selectAll(*HTMLSorceText); }, {}, K::SelectAll},
         {"ID_Sch", "検索(&F)", [this] { m_find->find(); }, {K(Qt::CTRL | Qt::Key_F)}},
         {"ID_SchNext", "次を検索(&N)", [this] { m_find->findNext(); }, {K(Qt::Key_F3)}},
-        {"ID_IEVIEW", "既定のブラウザで開く(&B)", [this] { browsercommands::openInDefaultBrowser(m_services, this, AddressBarCombo->currentText()); }, {}},
+        {"ID_IEVIEW", "既定のブラウザで開く(&B)", [this] { openInBrowser(); }, {}},
         {"ID_WordWrap", "折り返し(&W)", [this] { ID_WordWrap_Click(); }, {}},
         {"ID_SyntaxColour", "色分け(&C)", [this] { ID_SyntaxColour_Click(); }, {}},
         {"ID_Reread", "ソースの再取得(&S)", [this] { ID_Reread_Click(); }, {K(Qt::Key_F5)}},
@@ -454,7 +454,7 @@ void MarkloomForm::MainFormToolbar_ButtonClick(int index)
     case 7: m_find->find(); break;
     case 8: ID_Stop_Click(); break;
     case 9: GoHomePage(); break;
-    default: browsercommands::openInDefaultBrowser(m_services, this, AddressBarCombo->currentText()); break;
+    default: openInBrowser(); break;
     }
 }
 
@@ -548,6 +548,11 @@ void MarkloomForm::openFavorite(const QString &url)
         return;
     AddressBarCombo->setEditText(url);
     navigateTo(url);
+}
+
+void MarkloomForm::openInBrowser()
+{
+    browsercommands::openInDefaultBrowser(m_services, this, AddressBarCombo->currentText());
 }
 
 void MarkloomForm::clearSource()
@@ -785,9 +790,10 @@ void MarkloomForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (!m_settings.save())
-        m_services.prompts().message(
-            this, QStringLiteral("設定を保存できませんでした。\n%1").arg(QDir::toNativeSeparators(settingsLocation(settings::kProgramName))));
+    if (!m_settings.save()) {
+        const QString where = QDir::toNativeSeparators(settingsLocation(settings::kProgramName));
+        m_services.prompts().message(this, QStringLiteral("設定を保存できませんでした。\n%1").arg(where));
+    }
     // Every other window goes at once, without its own closing handler.
     deleteOtherWindows();
     QCoreApplication::quit();

@@ -115,6 +115,8 @@ private:
     void AddressBarCombo_KeyDown(int keyCode);
     void MainFormToolbar_ButtonClick(int index);
     void openFavorite(const QString &url);
+    // 既定のブラウザで開く on whatever the bar shows.
+    void openInBrowser();
 
     // Commands of the window itself.
     void ID_Stop_Click();

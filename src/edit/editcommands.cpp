@@ -17,11 +17,26 @@ void sendKeystroke(int key, Qt::KeyboardModifiers modifiers)
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
 }
 
-void undo() { sendKeystroke(Qt::Key_Z, Qt::ControlModifier); }
-void paste() { sendKeystroke(Qt::Key_V, Qt::ControlModifier); }
-void cut() { sendKeystroke(Qt::Key_X, Qt::ControlModifier); }
-void copy() { sendKeystroke(Qt::Key_C, Qt::ControlModifier); }
-void deleteSelection() { sendKeystroke(Qt::Key_Delete, Qt::NoModifier); }
+void undo()
+{
+    sendKeystroke(Qt::Key_Z, Qt::ControlModifier);
+}
+void paste()
+{
+    sendKeystroke(Qt::Key_V, Qt::ControlModifier);
+}
+void cut()
+{
+    sendKeystroke(Qt::Key_X, Qt::ControlModifier);
+}
+void copy()
+{
+    sendKeystroke(Qt::Key_C, Qt::ControlModifier);
+}
+void deleteSelection()
+{
+    sendKeystroke(Qt::Key_Delete, Qt::NoModifier);
+}
 
 void selectAll(SourcePane &pane)
 {

@@ -45,7 +45,10 @@ bool FileCommands::save()
     return true;
 }
 
-bool FileCommands::saveAs() { return saveAs(QString()); }
+bool FileCommands::saveAs()
+{
+    return saveAs(QString());
+}
 
 bool FileCommands::saveAs(const QString &kept)
 {
@@ -57,7 +60,8 @@ bool FileCommands::saveAs(const QString &kept)
     if (!QFileInfo(documents).isDir())
         documents = QDir::homePath();
     const QString start = saverule::dialogStart(kept, lastFolder, m_document.docName(), documents);
-    const std::optional<Prompts::SaveChoice> choice = m_services.prompts().saveFile(m_window, saverule::filters(), start);
+    const std::optional<Prompts::SaveChoice> choice =
+        m_services.prompts().saveFile(m_window, saverule::filters(), start);
     if (!choice)
         return false;
     if (sourcefile::saveUtf8(choice->path, m_pane.Utf8Text()) != sourcefile::WriteResult::Ok) {

@@ -9,13 +9,18 @@
 
 FindCommands::FindCommands(SourcePane &pane, Services &services) : m_pane(pane), m_services(services) {}
 FindCommands::~FindCommands() = default;
-FindAndReplaceDialog *FindCommands::dialog() const { return m_dialog.window(); }
-void FindCommands::closeWindow() { m_dialog.destroy(); }
+FindAndReplaceDialog *FindCommands::dialog() const
+{
+    return m_dialog.window();
+}
+void FindCommands::closeWindow()
+{
+    m_dialog.destroy();
+}
 
 void FindCommands::find()
 {
-    m_dialog.get([this] { return new FindAndReplaceDialog(m_pane, m_services, m_memory); })
-        ->showWith(m_pane.SelText());
+    m_dialog.get([this] { return new FindAndReplaceDialog(m_pane, m_services, m_memory); })->showWith(m_pane.SelText());
 }
 
 void FindCommands::findNext()
@@ -28,8 +33,8 @@ void FindCommands::findNext()
     if (m_memory.lastSearch.isEmpty())
         return find();
     const QString text = m_pane.Text();
-    const int from = m_memory.lastSearchPos > 0 ? m_memory.lastSearchPos
-                                                : m_pane.SelStart() + (m_pane.SelLength() > 0 ? 2 : 1);
+    const int from =
+        m_memory.lastSearchPos > 0 ? m_memory.lastSearchPos : m_pane.SelStart() + (m_pane.SelLength() > 0 ? 2 : 1);
     const int hit = findstep::findNext(text, m_memory.lastSearch, from, m_memory.matchCase);
     if (hit > 0) {
         m_pane.SetSelStart(hit - 1);
@@ -37,6 +42,7 @@ void FindCommands::findNext()
         m_memory.lastSearchPos = hit + 1;
         return;
     }
-    m_services.prompts().message(m_pane.window(), findstep::noHitMessage(text, m_memory.lastSearch, from, m_memory.matchCase));
+    m_services.prompts().message(m_pane.window(),
+                                 findstep::noHitMessage(text, m_memory.lastSearch, from, m_memory.matchCase));
     m_memory.lastSearchPos = 1; // from the top next time
 }

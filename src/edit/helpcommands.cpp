@@ -5,8 +5,14 @@
 
 HelpCommands::HelpCommands() = default;
 HelpCommands::~HelpCommands() = default;
-AboutDialog *HelpCommands::aboutDialog() const { return m_about.window(); }
-void HelpCommands::closeWindow() { m_about.destroy(); }
+AboutDialog *HelpCommands::aboutDialog() const
+{
+    return m_about.window();
+}
+void HelpCommands::closeWindow()
+{
+    m_about.destroy();
+}
 
 void HelpCommands::about()
 {

@@ -12,15 +12,20 @@
 #include <QDir>
 #include <QPointer>
 
-FavoriteCommands::FavoriteCommands(DocumentModel &document, Services &services, const Browser &browser,
-                                   QWidget *window)
+FavoriteCommands::FavoriteCommands(DocumentModel &document, Services &services, const Browser &browser, QWidget *window)
     : m_document(document), m_services(services), m_browser(browser), m_window(window)
 {
 }
 
 FavoriteCommands::~FavoriteCommands() = default;
-FavForm *FavoriteCommands::form() const { return m_form.window(); }
-void FavoriteCommands::closeWindow() { m_form.destroy(); }
+FavForm *FavoriteCommands::form() const
+{
+    return m_form.window();
+}
+void FavoriteCommands::closeWindow()
+{
+    m_form.destroy();
+}
 
 void FavoriteCommands::view()
 {
@@ -70,11 +75,13 @@ void FavoriteCommands::arrange()
     const QString folder = favorites::favoritesFolder();
     const QString shown = QDir::toNativeSeparators(folder);
     if (!QDir().mkpath(folder)) {
-        m_services.prompts().message(m_window, QStringLiteral("お気に入りのフォルダーを作成できませんでした。\n%1").arg(shown));
+        m_services.prompts().message(m_window,
+                                     QStringLiteral("お気に入りのフォルダーを作成できませんでした。\n%1").arg(shown));
         return;
     }
     m_services.shell().openFolder(folder, [this, shown, window = QPointer<QWidget>(m_window)](bool opened) {
         if (!opened && window)
-            m_services.prompts().message(window, QStringLiteral("お気に入りのフォルダーを開けませんでした。\n%1").arg(shown));
+            m_services.prompts().message(window,
+                                         QStringLiteral("お気に入りのフォルダーを開けませんでした。\n%1").arg(shown));
     });
 }

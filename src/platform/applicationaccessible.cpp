@@ -35,7 +35,10 @@ QObjectList ApplicationAccessible::windows()
     return list;
 }
 
-int ApplicationAccessible::childCount() const { return int(windows().size()); }
+int ApplicationAccessible::childCount() const
+{
+    return int(windows().size());
+}
 
 QAccessibleInterface *ApplicationAccessible::child(int index) const
 {

@@ -5,8 +5,7 @@
 
 // The one instance of a window: made on first use, deleted when it closes,
 // made afresh the next time.
-template <class Window>
-class SingleWindow
+template <class Window> class SingleWindow
 {
 public:
     SingleWindow() = default;
@@ -16,8 +15,7 @@ public:
 
     Window *window() const { return m_window.data(); }
 
-    template <class Make>
-    Window *get(Make make)
+    template <class Make> Window *get(Make make)
     {
         if (!m_window) {
             m_window = make();

@@ -417,7 +417,8 @@ bool SourcePane::viewportEvent(QEvent *e)
 
 void SourcePane::keyPressEvent(QKeyEvent *e)
 {
-    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (m_tabChangesFocus && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
         e->ignore();
         return;
@@ -673,7 +674,8 @@ QRect SourcePane::SelRect() const
 {
     const long from = SendScintilla(SCI_GETSELECTIONSTART);
     const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(from));
-    const long to = qMin(SendScintilla(SCI_GETSELECTIONEND), SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
+    const long to = qMin(SendScintilla(SCI_GETSELECTIONEND),
+                         SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
     const int left = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, from));
     const int right = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, to));
     const int top = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, from));

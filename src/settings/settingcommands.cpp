@@ -8,8 +8,14 @@ SettingCommands::SettingCommands(SettingsModel &settings, Services &services)
 {
 }
 SettingCommands::~SettingCommands() = default;
-SettingDialog *SettingCommands::dialog() const { return m_dialog.window(); }
-void SettingCommands::closeWindow() { m_dialog.destroy(); }
+SettingDialog *SettingCommands::dialog() const
+{
+    return m_dialog.window();
+}
+void SettingCommands::closeWindow()
+{
+    m_dialog.destroy();
+}
 
 void SettingCommands::show()
 {

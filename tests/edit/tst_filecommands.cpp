@@ -83,17 +83,35 @@ void TestFileCommands::saveGoesWhereThePaneCameFrom_data()
     // a load, which empties the pane; stop: it ends without a document; one,
     // two: pages arrive; frame: a frame of two arrives first; choose N: 表示 →
     // フレーム; local: the saved file itself arrives as a page; type, clear: edits.
-    QTest::newRow("never saved") << "one" << "One - Markloom" << "~/One";
-    QTest::newRow("saved, then typed") << "one saveas type" << "One* a.html - Markloom" << "write";
-    QTest::newRow("saved, next page") << "one saveas nav two" << "Two - Markloom" << "a.html";
-    QTest::newRow("next page typed in") << "one saveas nav two type" << "Two* - Markloom" << "a.html";
-    QTest::newRow("stopped: empty pane") << "one saveas nav stop" << "One - Markloom" << "a.html";
-    QTest::newRow("stopped, then typed") << "one saveas nav stop type" << "One* - Markloom" << "a.html";
-    QTest::newRow("saved page emptied by hand") << "one saveas clear" << "One* a.html - Markloom" << "a.html";
-    QTest::newRow("page and frame saved, frame chosen") << "frame two saveas choose 1" << "Frame - Markloom" << "a.html";
-    QTest::newRow("the saved file loaded again") << "one saveas nav local type" << "Local* a.html - Markloom"
+    QTest::newRow("never saved") << "one"
+                                 << "One - Markloom"
+                                 << "~/One";
+    QTest::newRow("saved, then typed") << "one saveas type"
+                                       << "One* a.html - Markloom"
+                                       << "write";
+    QTest::newRow("saved, next page") << "one saveas nav two"
+                                      << "Two - Markloom"
+                                      << "a.html";
+    QTest::newRow("next page typed in") << "one saveas nav two type"
+                                        << "Two* - Markloom"
+                                        << "a.html";
+    QTest::newRow("stopped: empty pane") << "one saveas nav stop"
+                                         << "One - Markloom"
+                                         << "a.html";
+    QTest::newRow("stopped, then typed") << "one saveas nav stop type"
+                                         << "One* - Markloom"
+                                         << "a.html";
+    QTest::newRow("saved page emptied by hand") << "one saveas clear"
+                                                << "One* a.html - Markloom"
+                                                << "a.html";
+    QTest::newRow("page and frame saved, frame chosen") << "frame two saveas choose 1"
+                                                        << "Frame - Markloom"
+                                                        << "a.html";
+    QTest::newRow("the saved file loaded again") << "one saveas nav local type"
+                                                 << "Local* a.html - Markloom"
                                                  << "write";
-    QTest::newRow("saved again after a new page") << "one saveas nav two saveas type" << "Two* a.html - Markloom"
+    QTest::newRow("saved again after a new page") << "one saveas nav two saveas type"
+                                                  << "Two* a.html - Markloom"
                                                   << "write";
 }
 
@@ -161,8 +179,7 @@ void TestFileCommands::savedBytesAreThePaneText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::newRow("japanese, line breaks as they are") << QStringLiteral("<p>日本語、ｶﾀｶﾅ</p>\r\nb\rc\n") << "out.txt";
-    QTest::newRow("nul, outside the BMP") << QStringLiteral("a") + QChar(0) + QStringLiteral("\U0001F600")
-                                          << "out.txt";
+    QTest::newRow("nul, outside the BMP") << QStringLiteral("a") + QChar(0) + QStringLiteral("\U0001F600") << "out.txt";
     QTest::newRow("10 MB") << QStringLiteral("<div class=\"row\">日本語 text &amp; more</div>\r\n").repeated(120000)
                            << "big.html";
 }
@@ -215,7 +232,8 @@ void TestFileCommands::failedWriteKeepsState()
 {
     QFETCH(QString, target);
     QFETCH(bool, savedBefore);
-    struct stat st {};
+    struct stat st {
+    };
     if (target == QLatin1String("/dev/full") && (::stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)))
         QSKIP("no /dev/full here");
     const QByteArray ro = QFile::encodeName(inDir(QStringLiteral("ro")));

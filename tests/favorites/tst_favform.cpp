@@ -19,7 +19,10 @@
 
 namespace {
 
-QString favoritesDir() { return qEnvironmentVariable("MARKLOOM_FAVORITES"); }
+QString favoritesDir()
+{
+    return qEnvironmentVariable("MARKLOOM_FAVORITES");
+}
 
 void writeShortcut(const QString &relative, const QString &address, bool withDefault = true)
 {
@@ -36,8 +39,8 @@ QString describe(const QTreeWidget *tree)
 {
     QStringList out;
     for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(tree)); *it; ++it)
-        out << ((*it)->isExpanded() ? "[" + (*it)->text(0) + "]" : (*it)->text(0))
-                   + (*it == tree->currentItem() ? "*" : "");
+        out << ((*it)->isExpanded() ? "[" + (*it)->text(0) + "]" : (*it)->text(0)) +
+                   (*it == tree->currentItem() ? "*" : "");
     return out.join(' ');
 }
 
@@ -157,7 +160,8 @@ void TestFavForm::chosenFavourites()
         QTest::keyClick(tree, key);
     QCOMPARE(d.scripted.prompts->messages.size(), 3);
     clickNode(tree, "refused.url");
-    QCOMPARE(d.scripted.prompts->messages.last(), QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
+    QCOMPARE(d.scripted.prompts->messages.last(),
+             QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
     QCOMPARE(d.opened.size(), 0);
     clickNode(tree, "page.url");
     clickNode(tree, "other.url"); // only [InternetShortcut] URL=

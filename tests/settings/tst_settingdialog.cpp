@@ -60,9 +60,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("backColor");
         QTest::addColumn<QColor>("bar");
-        QTest::newRow("stored 0, field 1") << "0" << "1" << "255" << QColor(255, 0, 0); // 0x00BBGGRR
-        QTest::newRow("stored 1, field 0") << "1" << "0" << "0" << QColor(0, 0, 0);
-        QTest::newRow("other text, colour not a number") << "yes" << "0" << "blue" << QColor(Qt::white);
+        QTest::newRow("stored 0, field 1") << "0"
+                                           << "1"
+                                           << "255" << QColor(255, 0, 0); // 0x00BBGGRR
+        QTest::newRow("stored 1, field 0") << "1"
+                                           << "0"
+                                           << "0" << QColor(0, 0, 0);
+        QTest::newRow("other text, colour not a number") << "yes"
+                                                         << "0"
+                                                         << "blue" << QColor(Qt::white);
     }
 
     // The options show the stored choice, everything else the shared values,
@@ -89,7 +95,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->FontCombo->currentText(), QStringLiteral("No Such Face"));
         const QString shown = d.pane.PaneFontFace();
         QCOMPARE(shown, paneFace(QStringLiteral("No Such Face")));
-        QCOMPARE(dialog->FontNoticeLabel->text(), QStringLiteral(u"「No Such Face」がないため、「%1」で表示します。").arg(shown));
+        QCOMPARE(dialog->FontNoticeLabel->text(),
+                 QStringLiteral(u"「No Such Face」がないため、「%1」で表示します。").arg(shown));
         dialog->FontCombo->setEditText(shown);
         QCOMPARE(dialog->FontNoticeLabel->text(), QString());
         dialog->FontCombo->setEditText(QStringLiteral("No Such Face"));
