@@ -9,6 +9,7 @@
 #include "platform/sourcepane.h"
 #include "support/scripted.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -82,6 +83,7 @@ void TestAnalizerForm::runAndApply()
     QPointer<AnalizerForm> w = f.results();
     QVERIFY(w && w->isVisible() && !w->parentWidget());
     QCOMPARE(w->windowTitle(), QStringLiteral("解析結果"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w->AnalizerText)->text(QAccessible::Name), w->windowTitle());
     QCOMPARE(w->AnalizerText->Text(), text);
     QCOMPARE(w->AnalizeProgressBar->value(), text.isEmpty() ? 0 : 10);
     QCOMPARE(f.pane.Text(), source);
