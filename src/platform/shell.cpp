@@ -1,6 +1,5 @@
 #include "platform/shell.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
@@ -16,7 +15,9 @@ void open(const QUrl &url, Shell::Done done)
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!opener.isEmpty()) {
-        auto *process = new QProcess(QCoreApplication::instance());
+        // No parent: the program's end must not kill the opener, which may be
+        // running the browser itself; it deletes itself once it has ended.
+        auto *process = new QProcess;
         process->setProgram(opener);
         process->setArguments({url.toString(QUrl::FullyEncoded)});
         process->setStandardOutputFile(QProcess::nullDevice());
