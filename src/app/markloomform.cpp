@@ -534,16 +534,8 @@ void MarkloomForm::GoHomePage()
 
 void MarkloomForm::openFavorite(const QString &url)
 {
-    if (url.trimmed().isEmpty()) {
-        m_services.prompts().message(this, QStringLiteral("このお気に入りにはアドレスがありません。"));
-        return;
-    }
-    // An address no page can come from is said at once: asking first about
-    // the edits would give them up for nothing.
-    if (!WebBrowser1->canLoad(WebBrowser::urlFromUserInput(url))) {
-        m_services.prompts().message(this, cannotOpenMessage(url.trimmed()));
-        return;
-    }
+    // The favourite was checked for an address that can load: only the
+    // edits may stop it now.
     if (!confirmDiscard())
         return;
     AddressBarCombo->setEditText(url);
