@@ -561,13 +561,16 @@ void MarkloomForm::rememberAddress(const QString &address)
     const QStringList next = addresslist::loaded(list, address);
     if (next == list)
         return;
-    // Refilling the list must not change what is in the text part.
+    // Refilling the list must not change what is in the text part, nor where
+    // the user types in it.
     const QString text = AddressBarCombo->currentText();
+    const int cursor = AddressBarCombo->lineEdit()->cursorPosition();
     const QSignalBlocker block(AddressBarCombo);
     AddressBarCombo->clear();
     AddressBarCombo->addItems(next);
     AddressBarCombo->setCurrentIndex(-1);
     AddressBarCombo->setEditText(text);
+    AddressBarCombo->lineEdit()->setCursorPosition(cursor);
 }
 
 void MarkloomForm::ComboItemDataSearchHelper(QWidget *objList, qint32 lngItemData)
