@@ -1,4 +1,4 @@
-#include "app/markloomform.h"
+#include "app/openwindow.h"
 #include "cli/headless.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -103,11 +103,10 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    MarkloomForm form(options.address);
-    form.Form_Load();
+    const std::unique_ptr<QMainWindow> form = openMainWindow(options.address);
     // A copy started from another one (新規作成) comes up in front of it.
-    form.show();
-    form.raise();
-    form.activateWindow();
+    form->show();
+    form->raise();
+    form->activateWindow();
     return app.exec();
 }

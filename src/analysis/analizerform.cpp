@@ -52,9 +52,23 @@ AnalizerForm::AnalizerForm(Services &services, SettingsModel &settings) : QWidge
                                       icons::toolbarIcon(QStringLiteral("Aply_Key")),
                                       QStringLiteral("メインフォームへ適用"), 1);
     connect(apply, &QAction::triggered, this, [this] { AnalizerFormToolbar_ButtonClick(1); });
+    // Reachable from the keyboard: by Tab, and by Ctrl+Enter from anywhere in the window.
+    apply->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    apply->setShortcutContext(Qt::WindowShortcut);
+    apply->setToolTip(QStringLiteral("メインフォームへ適用 (Ctrl+Enter)"));
+    if (QWidget *button = AnalizerFormToolbar->widgetForAction(apply)) {
+        button->setFocusPolicy(Qt::TabFocus);
+        // The toolbar's style draws no focus: without a frame nobody sees where Tab went.
+        button->setStyleSheet(QStringLiteral("QToolButton:focus { border: 2px solid palette(highlight); border-radius: 3px; }"));
+        button->setAccessibleName(QStringLiteral("メインフォームへ適用"));
+    }
+    closeOnEscapeAndCtrlW(this);
 
     AnalizerText = new SourcePane(this);
     AnalizerText->setObjectName(QStringLiteral("AnalizerText"));
+    AnalizerText->setAccessibleName(QStringLiteral("解析結果"));
+    // A list to read and hand back, not a place to type tabs.
+    AnalizerText->setTabChangesFocus(true);
     AnalizerText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     AnalizerText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     AnalizerText->move(0, twips::toPixels(kTextTop, d));

@@ -1,26 +1,29 @@
-#include "app/markloomform.h"
+#include "analysis/analysiscommands.h"
 
-#include "analysis/analizerform.h"
+#include "app/documentmodel.h"
 #include "platform/sourcepane.h"
 #include "platform/windowplacement.h"
 
-AnalizerForm *MarkloomForm::analizerForm() const
+AnalysisCommands::AnalysisCommands(DocumentModel &document, SourcePane &pane, Services &services,
+                                   SettingsModel &settings, QWidget *window)
+    : m_document(document), m_pane(pane), m_services(services), m_settings(settings), m_window(window)
 {
-    return qobject_cast<AnalizerForm *>(m_analizerForm.data());
 }
 
-void MarkloomForm::ID_AnaScpt_Click() { runAnalysis(true); }
-
-void MarkloomForm::ID_Anasor_Click() { runAnalysis(false); }
-
-void MarkloomForm::runAnalysis(bool scripts)
+void AnalysisCommands::run(AnalizerForm::Kind kind)
 {
     // The results window is loaded on first use and reused while it is open.
-    AnalizerForm *form = singleWindow<AnalizerForm>(m_analizerForm, [this] {
+    AnalizerForm *form = m_form.get([this] {
         auto *f = new AnalizerForm(m_services, m_settings);
-        connect(f, &AnalizerForm::applied, this, &MarkloomForm::applyResults);
-        placeBeside(f, this);
+        QObject::connect(f, &AnalizerForm::applied, f, [this](const QString &text) { apply(text); });
+        placeBeside(f, m_window);
         return f;
     });
-    form->analyse(HTMLSorceText->Text(), scripts ? AnalizerForm::Scripts : AnalizerForm::Data);
+    form->analyse(m_pane.Text(), kind);
+}
+
+void AnalysisCommands::apply(const QString &text)
+{
+    m_pane.ReplaceText(text);
+    m_document.setModified(true);
 }

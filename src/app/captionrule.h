@@ -5,6 +5,8 @@
 namespace caption {
 
 inline const QString kAppName = QStringLiteral("Markloom");
+// The name shown while the first page loads.
+inline const QString kLoadingName = QStringLiteral("読み込み中…");
 
 // Title-bar caption from the document name, the modified flag and the saved file.
 QString compose(const QString &docName, bool modified, bool hasFile, const QString &fileTitle);

@@ -1,11 +1,23 @@
 #include "app/markloomform.h"
 
+#include "analysis/analysiscommands.h"
 #include "app/captionrule.h"
 #include "app/icons.h"
 #include "app/panesettings.h"
 #include "app/resizerule.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
+#include "browse/addresslist.h"
+#include "edit/aboutdialog.h"
+#include "edit/browsercommands.h"
+#include "edit/editcommands.h"
+#include "edit/filecommands.h"
+#include "edit/findandreplacedialog.h"
+#include "edit/findcommands.h"
+#include "favorites/favform.h"
+#include "favorites/favoritecommands.h"
+#include "platform/applicationaccessible.h"
+#include "platform/besiderule.h"
 #include "platform/combokeydown.h"
 #include "platform/dropopener.h"
 #include "platform/picturetoolbar.h"
@@ -15,11 +27,14 @@
 #include "platform/twips.h"
 #include "platform/webbrowser.h"
 #include "platform/windowplacement.h"
+#include "settings/settingcommands.h"
+#include "settings/settingdialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,9 +94,11 @@ MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent), m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MarkloomForm"));
+    ApplicationAccessible::install();
     setWindowIcon(icons::windowIcon());
     setWindowTitle(m_document.caption());
     createControls();
+    createCommands();
     createActions();
     createMenus();
     createToolbar();
@@ -110,14 +127,30 @@ MarkloomForm::~MarkloomForm()
     deleteOtherWindows();
 }
 
+void MarkloomForm::createCommands()
+{
+    m_files = std::make_unique<FileCommands>(m_document, *HTMLSorceText, m_services, this);
+    m_find = std::make_unique<FindCommands>(*HTMLSorceText, m_services);
+    m_analysis = std::make_unique<AnalysisCommands>(m_document, *HTMLSorceText, m_services, m_settings, this);
+    m_settingCommands = std::make_unique<SettingCommands>(m_settings, m_services);
+    m_favorites = std::make_unique<FavoriteCommands>(m_document, m_services, *WebBrowser1, this);
+    connect(m_favorites.get(), &FavoriteCommands::open, this, &MarkloomForm::openFavorite);
+}
+
 void MarkloomForm::deleteOtherWindows()
 {
-    delete m_analizerForm.data();
-    delete m_favForm.data();
-    delete m_settingDialog.data();
-    delete m_findDialog.data();
-    delete m_aboutDialog.data();
+    m_analysis->closeWindow();
+    m_favorites->closeWindow();
+    m_settingCommands->closeWindow();
+    m_find->closeWindow();
+    m_help.closeWindow();
 }
+
+AnalizerForm *MarkloomForm::analizerForm() const { return m_analysis->form(); }
+FavForm *MarkloomForm::favForm() const { return m_favorites->form(); }
+SettingDialog *MarkloomForm::settingDialog() const { return m_settingCommands->dialog(); }
+FindAndReplaceDialog *MarkloomForm::findDialog() const { return m_find->dialog(); }
+AboutDialog *MarkloomForm::aboutDialog() const { return m_help.aboutDialog(); }
 
 void MarkloomForm::createControls()
 {
@@ -145,6 +178,7 @@ void MarkloomForm::createControls()
 
     HTMLSorceText = new SourcePane(m_client);
     HTMLSorceText->setObjectName(QStringLiteral("HTMLSorceText"));
+    HTMLSorceText->setAccessibleName(QStringLiteral("ソース"));
     HTMLSorceText->move(0, twips::toPixels(720, dpi));
     HTMLSorceText->resize(twips::toPixels(12240 - 100, dpi), twips::toPixels(12000 - 720, dpi));
 
@@ -240,40 +274,40 @@ void MarkloomForm::createActions()
     struct Item {
         const char *name;
         const char *caption;
-        void (MarkloomForm::*handler)();
+        std::function<void()> handler;
         QList<K> keys;                    // shortcuts of the command
         K::StandardKey shown = K::UnknownKey; // only shown: the focused control's own key
     };
     const Item items[] = {
-        {"ID_New", "新規作成(&N)", &MarkloomForm::ID_New_Click, {K(Qt::CTRL | Qt::Key_N)}},
-        {"ID_Save", "保存(&S)", &MarkloomForm::ID_Save_Click, {K(Qt::CTRL | Qt::Key_S)}},
-        {"ID_SaveAs", "名前を付けて保存(&A)", &MarkloomForm::ID_SaveAs_Click, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
-        {"ID_Close", "閉じる(&C)", &MarkloomForm::ID_Close_Click, {K(Qt::CTRL | Qt::Key_W)}},
-        {"ID_Undo", "元に戻す(&U)", &MarkloomForm::ID_Undo_Click, {}, K::Undo},
-        {"ID_Pst", "貼り付け(&P)", &MarkloomForm::ID_Pst_Click, {}, K::Paste},
-        {"ID_Cut", "切り取り(&T)", &MarkloomForm::ID_Cut_Click, {}, K::Cut},
-        {"ID_Copy", "コピー(&C)", &MarkloomForm::ID_Copy_Click, {}, K::Copy},
-        {"ID_Del", "削除(&D)", &MarkloomForm::ID_Del_Click, {}, K::Delete},
-        {"ID_AllSel", "すべて選択(&A)", &MarkloomForm::ID_AllSel_Click, {}, K::SelectAll},
-        {"ID_Sch", "検索(&F)", &MarkloomForm::ID_Sch_Click, {K(Qt::CTRL | Qt::Key_F)}},
-        {"ID_SchNext", "次を検索(&N)", &MarkloomForm::ID_SchNext_Click, {K(Qt::Key_F3)}},
-        {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
-        {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
-        {"ID_SyntaxColour", "色分け(&C)", &MarkloomForm::ID_SyntaxColour_Click, {}},
-        {"ID_Reread", "ソースの再取得(&S)", &MarkloomForm::ID_Reread_Click, {K(Qt::Key_F5)}},
-        {"ID_Reload", "再読み込み(&R)", &MarkloomForm::ID_Reload_Click,
+        {"ID_New", "新規作成(&N)", [this] { m_files->newWindow(AddressBarCombo->currentText()); }, {K(Qt::CTRL | Qt::Key_N)}},
+        {"ID_Save", "保存(&S)", [this] { m_files->save(); }, {K(Qt::CTRL | Qt::Key_S)}},
+        {"ID_SaveAs", "名前を付けて保存(&A)", [this] { m_files->saveAs(); }, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}},
+        {"ID_Close", "閉じる(&C)", [this] { close(); }, {K(Qt::CTRL | Qt::Key_W)}},
+        {"ID_Undo", "元に戻す(&U)", &editcommands::undo, {}, K::Undo},
+        {"ID_Pst", "貼り付け(&P)", &editcommands::paste, {}, K::Paste},
+        {"ID_Cut", "切り取り(&T)", &editcommands::cut, {}, K::Cut},
+        {"ID_Copy", "コピー(&C)", &editcommands::copy, {}, K::Copy},
+        {"ID_Del", "削除(&D)", &editcommands::deleteSelection, {}, K::Delete},
+        {"ID_AllSel", "すべて選択(&A)", [this] { editcommands::selectAll(*HTMLSorceText); }, {}, K::SelectAll},
+        {"ID_Sch", "検索(&F)", [this] { m_find->find(); }, {K(Qt::CTRL | Qt::Key_F)}},
+        {"ID_SchNext", "次を検索(&N)", [this] { m_find->findNext(); }, {K(Qt::Key_F3)}},
+        {"ID_IEVIEW", "既定のブラウザで開く(&B)", [this] { openInBrowser(); }, {}},
+        {"ID_WordWrap", "折り返し(&W)", [this] { ID_WordWrap_Click(); }, {}},
+        {"ID_SyntaxColour", "色分け(&C)", [this] { ID_SyntaxColour_Click(); }, {}},
+        {"ID_Reread", "ソースの再取得(&S)", [this] { ID_Reread_Click(); }, {K(Qt::Key_F5)}},
+        {"ID_Reload", "再読み込み(&R)", [this] { ID_Reload_Click(); },
          {K(Qt::CTRL | Qt::Key_R), K(Qt::CTRL | Qt::Key_F5)}},
-        {"ID_AnaScpt", "スクリプト抽出解析(&S)", &MarkloomForm::ID_AnaScpt_Click, {}},
-        {"ID_Anasor", "データ抽出解析(&D)", &MarkloomForm::ID_Anasor_Click, {}},
-        {"ID_SETBR", "ブラウザの設定(&B)", &MarkloomForm::ID_SETBR_Click, {K(Qt::CTRL | Qt::Key_Comma)}},
-        {"IE_Option", "ブラウザのオプション(&O)", &MarkloomForm::IE_Option_Click, {}},
-        {"ID_fvView", "お気に入りの表示(&V)", &MarkloomForm::ID_fvView_Click, {}},
-        {"ID_fvAdd", "お気に入りに追加(&A)", &MarkloomForm::ID_fvAdd_Click, {}},
-        {"ID_fvArrange", "お気に入りの整理(&O)", &MarkloomForm::ID_fvArrange_Click, {}},
-        {"ID_About", "Markloomについて(&A)", &MarkloomForm::ID_About_Click, {}},
+        {"ID_AnaScpt", "スクリプト抽出解析(&S)", [this] { m_analysis->run(AnalizerForm::Scripts); }, {}},
+        {"ID_Anasor", "データ抽出解析(&D)", [this] { m_analysis->run(AnalizerForm::Data); }, {}},
+        {"ID_SETBR", "ブラウザの設定(&B)", [this] { m_settingCommands->show(); }, {K(Qt::CTRL | Qt::Key_Comma)}},
+        {"IE_Option", "ブラウザのオプション(&O)", [] {}, {}},
+        {"ID_fvView", "お気に入りの表示(&V)", [this] { m_favorites->view(); }, {}},
+        {"ID_fvAdd", "お気に入りに追加(&A)", [this] { m_favorites->add(); }, {}},
+        {"ID_fvArrange", "お気に入りの整理(&O)", [this] { m_favorites->arrange(); }, {}},
+        {"ID_About", "Markloomについて(&A)", [this] { m_help.about(); }, {}},
         // Not in a menu: keys of the window.
-        {"ID_Stop", "中止", &MarkloomForm::ID_Stop_Click, {K(Qt::Key_Escape)}},
-        {"ID_AddressBar", "アドレスバー", &MarkloomForm::ID_AddressBar_Click,
+        {"ID_Stop", "中止", [this] { ID_Stop_Click(); }, {K(Qt::Key_Escape)}},
+        {"ID_AddressBar", "アドレスバー", [this] { ID_AddressBar_Click(); },
          {K(Qt::CTRL | Qt::Key_L), K(Qt::ALT | Qt::Key_D), K(Qt::Key_F6)}},
     };
     for (const Item &item : items) {
@@ -289,7 +323,7 @@ void MarkloomForm::createActions()
         addAction(a); // keys work whether or not the item is in a menu
         connect(a, &QAction::triggered, this, item.handler);
     }
-    // Created unavailable; choosing it would do nothing.
+    // Created unavailable; there is nothing for it to do.
     action(QStringLiteral("IE_Option"))->setEnabled(false);
     action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
     action(QStringLiteral("ID_SyntaxColour"))->setCheckable(true);
@@ -411,16 +445,16 @@ void MarkloomForm::SetCommandsEnabled(bool enabled)
 void MarkloomForm::MainFormToolbar_ButtonClick(int index)
 {
     switch (index) {
-    case 1: ID_Save_Click(); break;
-    case 2: ID_Undo_Click(); break;
-    case 3: ID_Pst_Click(); break;
-    case 4: ID_Cut_Click(); break;
-    case 5: ID_Copy_Click(); break;
-    case 6: ID_Del_Click(); break;
-    case 7: ID_Sch_Click(); break;
+    case 1: m_files->save(); break;
+    case 2: editcommands::undo(); break;
+    case 3: editcommands::paste(); break;
+    case 4: editcommands::cut(); break;
+    case 5: editcommands::copy(); break;
+    case 6: editcommands::deleteSelection(); break;
+    case 7: m_find->find(); break;
     case 8: ID_Stop_Click(); break;
     case 9: GoHomePage(); break;
-    default: ID_IEVIEW_Click(); break;
+    default: openInBrowser(); break;
     }
 }
 
@@ -440,7 +474,9 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
     HTMLSorceText->SetText(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop,
-                             document.innerHTML);
+                             document.innerHTML, document.framePath);
+    if (document.isTop)
+        rememberAddress(WebBrowser1->LocationURL());
     SetCommandsEnabled(true);
 }
 
@@ -466,7 +502,7 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
 bool MarkloomForm::confirmDiscard()
 {
     return m_document.confirmDiscard([this] { return m_services.prompts().askSaveChanges(this); },
-                                     [this] { return save(); });
+                                     [this] { return m_files->save(); });
 }
 
 void MarkloomForm::beginNavigation()
@@ -488,7 +524,7 @@ void MarkloomForm::GoHomePage()
     if (!confirmDiscard())
         return;
     beginNavigation();
-    HTMLSorceText->SetText(QString());
+    clearSource();
     const settings::Values &v = m_settings.values();
     if (v.m_bUserHome != QLatin1String("0"))
         WebBrowser1->Navigate2(v.m_UserHome);
@@ -498,28 +534,43 @@ void MarkloomForm::GoHomePage()
 
 void MarkloomForm::openFavorite(const QString &url)
 {
-    if (url.trimmed().isEmpty()) {
-        m_services.prompts().message(this, QStringLiteral("このお気に入りにはアドレスがありません。"));
-        return;
-    }
-    // An address no page can come from is said at once: asking first about
-    // the edits would give them up for nothing.
-    if (!WebBrowser1->canLoad(WebBrowser::urlFromUserInput(url))) {
-        m_services.prompts().message(this, cannotOpenMessage(url.trimmed()));
-        return;
-    }
+    // The favourite was checked for an address that can load: only the
+    // edits may stop it now.
     if (!confirmDiscard())
         return;
     AddressBarCombo->setEditText(url);
     navigateTo(url);
 }
 
-void MarkloomForm::applyResults(const QString &text)
+void MarkloomForm::openInBrowser()
 {
-    // One step the user can undo; the document is edited even when the text
-    // came out the same.
-    HTMLSorceText->ReplaceText(text);
-    m_document.setModified(true);
+    browsercommands::openInDefaultBrowser(m_services, this, AddressBarCombo->currentText());
+}
+
+void MarkloomForm::clearSource()
+{
+    HTMLSorceText->SetText(QString());
+    m_document.sourceCleared();
+}
+
+void MarkloomForm::rememberAddress(const QString &address)
+{
+    QStringList list;
+    for (int i = 0; i < AddressBarCombo->count(); ++i)
+        list << AddressBarCombo->itemText(i);
+    const QStringList next = addresslist::loaded(list, address);
+    if (next == list)
+        return;
+    // Refilling the list must not change what is in the text part, nor where
+    // the user types in it.
+    const QString text = AddressBarCombo->currentText();
+    const int cursor = AddressBarCombo->lineEdit()->cursorPosition();
+    const QSignalBlocker block(AddressBarCombo);
+    AddressBarCombo->clear();
+    AddressBarCombo->addItems(next);
+    AddressBarCombo->setCurrentIndex(-1);
+    AddressBarCombo->setEditText(text);
+    AddressBarCombo->lineEdit()->setCursorPosition(cursor);
 }
 
 void MarkloomForm::ComboItemDataSearchHelper(QWidget *objList, qint32 lngItemData)
@@ -579,12 +630,7 @@ void MarkloomForm::openAddress(const QString &text)
     if (!confirmDiscard())
         return;
     navigateTo(text);
-    HTMLSorceText->SetText(QString());
-    // Adding the first entry must not replace what is in the text part.
-    const QSignalBlocker block(AddressBarCombo);
-    AddressBarCombo->addItem(text);
-    AddressBarCombo->setCurrentIndex(-1);
-    AddressBarCombo->setEditText(text);
+    clearSource();
 }
 
 QMenu *MarkloomForm::createFramesMenu()
@@ -598,7 +644,9 @@ QMenu *MarkloomForm::createFramesMenu()
         const QList<PageDocument> &documents = m_document.pageDocuments();
         for (int i = 0; i < documents.size(); ++i) {
             const DomDocument &d = documents.at(i).document;
-            QString label = (documents.at(i).isTop ? QStringLiteral("ページ: ") : QStringLiteral("フレーム: "))
+            // A frame sits indented under the frame (or the page) that holds it.
+            QString label = QString(documents.at(i).depth() * 4, QLatin1Char(' '))
+                            + (documents.at(i).isTop ? QStringLiteral("ページ: ") : QStringLiteral("フレーム: "))
                             + d.nameProp.left(80) + QStringLiteral("  ") + d.URL.left(120);
             QAction *a = frames->addAction(label.replace(QLatin1Char('&'), QStringLiteral("&&")));
             a->setCheckable(true);
@@ -613,8 +661,11 @@ void MarkloomForm::chooseDocument(int index)
 {
     if (!confirmDiscard())
         return;
-    if (const std::optional<PageDocument> d = m_document.chooseDocument(index))
+    if (const std::optional<PageDocument> d = m_document.chooseDocument(index)) {
         HTMLSorceText->SetText(d->source);
+        // The bar names the document shown, the page's address for the page.
+        AddressBarCombo->setEditText(d->isTop ? WebBrowser1->LocationURL() : d->document.URL);
+    }
 }
 
 void MarkloomForm::ID_Reread_Click()
@@ -635,7 +686,7 @@ void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &doc
     QList<PageDocument> read;
     for (const CompletedDocument &d : documents) {
         if (d.hasRoot)
-            read << PageDocument{DomDocument{d.url.toString(), d.nameProp}, d.innerHTML, d.isTop};
+            read << PageDocument{DomDocument{d.url.toString(), d.nameProp}, d.innerHTML, d.isTop, d.framePath};
     }
     if (read.isEmpty()) {
         m_services.prompts().message(this, QStringLiteral("ソースを再取得できませんでした。"));
@@ -653,7 +704,7 @@ void MarkloomForm::ID_Reload_Click()
     if (!confirmDiscard())
         return;
     beginNavigation();
-    HTMLSorceText->SetText(QString());
+    clearSource();
     WebBrowser1->Reload();
 }
 
@@ -693,6 +744,26 @@ void MarkloomForm::applyResizeRule()
     MainFormToolbar->resize(m_client->width(), MainFormToolbar->height());
 }
 
+void MarkloomForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The frame is known only once the window is up.
+    QMetaObject::invokeMethod(this, &MarkloomForm::fitScreen, Qt::QueuedConnection);
+}
+
+void MarkloomForm::fitScreen()
+{
+    const QScreen *s = screen();
+    if (!s || isMaximized() || isFullScreen())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = fitInside(frame, s->availableGeometry());
+    if (fitted == frame)
+        return;
+    resize(size() - (frame.size() - fitted.size()));
+    move(fitted.topLeft());
+}
+
 void MarkloomForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
@@ -714,18 +785,12 @@ void MarkloomForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_settings.save();
+    if (!m_settings.save()) {
+        const QString where = QDir::toNativeSeparators(settingsLocation(settings::kProgramName));
+        m_services.prompts().message(this, QStringLiteral("設定を保存できませんでした。\n%1").arg(where));
+    }
     // Every other window goes at once, without its own closing handler.
     deleteOtherWindows();
     QCoreApplication::quit();
 }
 
-void MarkloomForm::sendKeystroke(int key, Qt::KeyboardModifiers modifiers)
-{
-    QWidget *target = QApplication::focusWidget();
-    if (!target)
-        return;
-    // Posted, so the control sees the key after the menu event has returned.
-    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
-    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
-}

@@ -2,11 +2,13 @@
 
 #include "app/documentmodel.h"
 #include "app/settingsmodel.h"
+#include "edit/helpcommands.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
+
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -21,13 +23,19 @@ class FavForm;
 class SettingDialog;
 class FindAndReplaceDialog;
 class AboutDialog;
+class AnalysisCommands;
+class FavoriteCommands;
+class FileCommands;
+class FindCommands;
+class SettingCommands;
 struct CompletedDocument;
 enum class LoadEnd;
 
 // The main window: address bar, hidden browser, source pane, menus, toolbar.
 // It owns the shared state (document and settings), the platform services and
-// the single instance of every other window; those windows work through the
-// models and services they are given, never through this window's members.
+// the commands of each feature, which work on the models, the pane and the
+// services they are given and keep the single instance of their windows; it
+// makes the actions and wires them to the commands.
 class MarkloomForm : public QMainWindow
 {
     Q_OBJECT
@@ -66,6 +74,7 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
@@ -73,24 +82,15 @@ private:
     void createMenus();
     void createToolbar();
 
+    void createCommands();
     void SetCommandsEnabled(bool enabled);
     void Form_Unload();
     void applyResizeRule();
+    // Once the window manager has framed the window: all of it on the screen.
+    void fitScreen();
     void applySettings(const settings::Values &values);
     // Deletes the other windows at once, without their own closing handlers.
     void deleteOtherWindows();
-    // The single instance of another window: made on first use, deleted when
-    // it closes.
-    template <class Window, class Make>
-    Window *singleWindow(QPointer<QWidget> &slot, Make make)
-    {
-        if (!slot) {
-            Window *w = make();
-            w->setAttribute(Qt::WA_DeleteOnClose);
-            slot = w;
-        }
-        return static_cast<Window *>(slot.data());
-    }
 
     // Unsaved edits: asks, saves when told to; true when the caller may drop
     // the pane's text.
@@ -98,6 +98,10 @@ private:
     // A navigation the user asked for begins: commands off, edits left behind.
     void beginNavigation();
     void navigateTo(const QString &address);
+    // The pane emptied for a load: it shows no document until one comes.
+    void clearSource();
+    // A page has loaded: its address goes to the top of the bar's list.
+    void rememberAddress(const QString &address);
     // Typed and entered (or dropped): asks about edits, loads, files it in the bar's list.
     void openAddress(const QString &text);
     void showLoading(bool loading);
@@ -111,24 +115,12 @@ private:
     void AddressBarCombo_KeyDown(int keyCode);
     void MainFormToolbar_ButtonClick(int index);
     void openFavorite(const QString &url);
-    void applyResults(const QString &text);
+    // 既定のブラウザで開く on whatever the bar shows.
+    void openInBrowser();
 
-    // Commands.
-    void ID_Undo_Click();
-    void ID_Pst_Click();
-    void ID_Cut_Click();
-    void ID_Copy_Click();
-    void ID_Del_Click();
-    void ID_AllSel_Click();
-    void ID_Sch_Click();
-    void ID_SchNext_Click();
+    // Commands of the window itself.
     void ID_Stop_Click();
     void ID_AddressBar_Click();
-    void ID_New_Click();
-    void ID_Save_Click();
-    void ID_SaveAs_Click();
-    void ID_Close_Click();
-    void ID_IEVIEW_Click();
     void ID_WordWrap_Click();
     void ID_SyntaxColour_Click();
     void ID_Reread_Click();
@@ -136,37 +128,18 @@ private:
     QMenu *createFramesMenu();
     void chooseDocument(int index);
     void WebBrowser1_DocumentsRead(const QList<CompletedDocument> &documents);
-    void ID_AnaScpt_Click();
-    void ID_Anasor_Click();
-    void ID_SETBR_Click();
-    void IE_Option_Click();
-    void ID_fvView_Click();
-    void ID_fvAdd_Click();
-    void ID_fvArrange_Click();
-    void ID_About_Click();
-    // Save (Save As without a file) and Save As; true when the file was written.
-    bool save();
-    bool saveAs();
-
-    // Keystroke commands: the key goes to the focused control after the menu
-    // event has returned.
-    void sendKeystroke(int key, Qt::KeyboardModifiers modifiers);
-    void runAnalysis(bool scripts);
 
     QString m_commandLine;
     Services m_services;
     DocumentModel m_document;
     SettingsModel m_settings;
 
-    QPointer<QWidget> m_analizerForm;
-    QPointer<QWidget> m_favForm;
-    QPointer<QWidget> m_settingDialog;
-    QPointer<QWidget> m_findDialog;
-    // The last text searched for, for 次を検索 once the find window is closed,
-    // and where that search goes on (1-based; 0: from the caret).
-    QString m_lastSearch;
-    int m_lastSearchPos = 0;
-    QPointer<QWidget> m_aboutDialog;
+    std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<FindCommands> m_find;
+    std::unique_ptr<AnalysisCommands> m_analysis;
+    std::unique_ptr<SettingCommands> m_settingCommands;
+    std::unique_ptr<FavoriteCommands> m_favorites;
+    HelpCommands m_help;
 
     QWidget *m_client = nullptr;
     QLabel *m_loadingLabel = nullptr;

@@ -57,14 +57,25 @@ void SettingsModel::load()
             v.*s.field = stored == QLatin1String("1");
     }
     m_values = v;
+    m_stored = v;
     Q_EMIT changed(m_values);
 }
 
-void SettingsModel::save() const
+bool SettingsModel::save()
 {
-    for (const StoredValue &s : kStored)
-        SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name), m_values.*s.field);
-    for (const StoredSwitch &s : kSwitches)
-        SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name),
-                      m_values.*s.field ? QStringLiteral("1") : QStringLiteral("0"));
+    bool ok = true;
+    for (const StoredValue &s : kStored) {
+        if (m_values.*s.field != m_stored.*s.field)
+            ok = SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name), m_values.*s.field) == 1 && ok;
+    }
+    for (const StoredSwitch &s : kSwitches) {
+        if (m_values.*s.field != m_stored.*s.field)
+            ok = SetRegSetting(settings::kProgramName, QString::fromLatin1(s.name),
+                               m_values.*s.field ? QStringLiteral("1") : QStringLiteral("0"))
+                     == 1
+                 && ok;
+    }
+    if (ok)
+        m_stored = m_values;
+    return ok;
 }

@@ -35,12 +35,14 @@ public:
     // Reads every value by its stored name; a missing or empty one gets its
     // default, which is written back at once.
     void load();
-    // Writes every value as it stands.
-    void save() const;
+    // Writes the values changed here since load(), so that what another
+    // window stored meanwhile survives. False when the store refused.
+    bool save();
 
 Q_SIGNALS:
     void changed(const settings::Values &values);
 
 private:
     settings::Values m_values;
+    settings::Values m_stored; // as read, or as last written from here
 };

@@ -23,5 +23,10 @@ int SetRegSetting(const QString &programName, const QString &valueName, const QS
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, programName);
     store.setValue(valueName, value);
     store.sync();
-    return 1;
+    return store.status() == QSettings::NoError ? 1 : 0;
+}
+
+QString settingsLocation(const QString &programName)
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, programName).fileName();
 }

@@ -10,6 +10,9 @@
 // cannot be read. Values of any length are returned whole.
 QString GetRegSetting(const QString &programName, const QString &valueName);
 
-// Stores one value as a string. Returns 1 when the write was handed to the
-// store, 0 when it could not even be attempted. Callers may ignore it.
+// Stores one value as a string. Returns 1 when the store took it, 0 when it
+// could not be attempted or the store could not be written.
 int SetRegSetting(const QString &programName, const QString &valueName, const QString &value);
+
+// Where the values are kept (a file, or a registry key), for messages.
+QString settingsLocation(const QString &programName);

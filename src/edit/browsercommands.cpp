@@ -1,15 +1,19 @@
-#include "app/markloomform.h"
+#include "edit/browsercommands.h"
+
+#include "platform/services.h"
 #include "platform/webbrowser.h"
 
-#include <QComboBox>
+#include <QPointer>
 
-void MarkloomForm::ID_IEVIEW_Click()
+namespace browsercommands {
+
+void openInDefaultBrowser(Services &services, QWidget *window, const QString &addressText)
 {
-    // Whatever the bar shows, typed but not yet visited text included.
-    const QUrl url = WebBrowser::urlFromUserInput(AddressBarCombo->currentText());
-    if (!m_services.shell().openUrl(url))
-        m_services.prompts().message(this, QStringLiteral("ブラウザでページを開けませんでした。"));
+    services.shell().openUrl(
+        WebBrowser::urlFromUserInput(addressText), [&services, window = QPointer<QWidget>(window)](bool opened) {
+            if (!opened && window)
+                services.prompts().message(window, QStringLiteral("ブラウザでページを開けませんでした。"));
+        });
 }
 
-// Created unavailable; there is nothing for it to do.
-void MarkloomForm::IE_Option_Click() {}
+} // namespace browsercommands

@@ -1,17 +1,48 @@
-#include "app/markloomform.h"
+#include "edit/editcommands.h"
+
 #include "platform/sourcepane.h"
 
-// Undo, paste, cut, copy and delete do no editing of their own: the focused
-// control (source pane or address bar) gets the keystroke and does it.
-void MarkloomForm::ID_Undo_Click() { sendKeystroke(Qt::Key_Z, Qt::ControlModifier); }
-void MarkloomForm::ID_Pst_Click() { sendKeystroke(Qt::Key_V, Qt::ControlModifier); }
-void MarkloomForm::ID_Cut_Click() { sendKeystroke(Qt::Key_X, Qt::ControlModifier); }
-void MarkloomForm::ID_Copy_Click() { sendKeystroke(Qt::Key_C, Qt::ControlModifier); }
-void MarkloomForm::ID_Del_Click() { sendKeystroke(Qt::Key_Delete, Qt::NoModifier); }
+#include <QApplication>
+#include <QKeyEvent>
 
-void MarkloomForm::ID_AllSel_Click()
+namespace editcommands {
+
+void sendKeystroke(int key, Qt::KeyboardModifiers modifiers)
 {
-    HTMLSorceText->SetSelStart(0);
-    HTMLSorceText->SetSelLength(static_cast<int>(HTMLSorceText->TextLength()));
-    HTMLSorceText->setFocus();
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        return;
+    // Posted, so the control sees the key after the menu event has returned.
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
 }
+
+void undo()
+{
+    sendKeystroke(Qt::Key_Z, Qt::ControlModifier);
+}
+void paste()
+{
+    sendKeystroke(Qt::Key_V, Qt::ControlModifier);
+}
+void cut()
+{
+    sendKeystroke(Qt::Key_X, Qt::ControlModifier);
+}
+void copy()
+{
+    sendKeystroke(Qt::Key_C, Qt::ControlModifier);
+}
+void deleteSelection()
+{
+    sendKeystroke(Qt::Key_Delete, Qt::NoModifier);
+}
+
+void selectAll(SourcePane &pane)
+{
+    pane.SetSelStart(0);
+    pane.SetSelLength(static_cast<int>(pane.TextLength()));
+    pane.setFocus();
+}
+
+} // namespace editcommands

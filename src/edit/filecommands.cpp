@@ -1,70 +1,76 @@
-#include "app/markloomform.h"
+#include "edit/filecommands.h"
+
+#include "app/documentmodel.h"
+#include "edit/saverule.h"
 #include "edit/sourcefilewriter.h"
+#include "platform/services.h"
 #include "platform/sourcepane.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
 const QString kWriteFailed = QStringLiteral("ファイル書き込みに失敗しました。");
 const QString kNewFailed = QStringLiteral("新しいウィンドウを起動できませんでした。");
 
-QStringList saveFilters()
-{
-    return {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("HTMLファイル (*.html)"),
-            QStringLiteral("HTMファイル (*.htm)")};
-}
-
 } // namespace
 
-void MarkloomForm::ID_New_Click()
+FileCommands::FileCommands(DocumentModel &document, SourcePane &pane, Services &services, QWidget *window)
+    : m_document(document), m_pane(pane), m_services(services), m_window(window)
 {
-    // "--" keeps an address that starts with dashes from being read as an option.
-    const QStringList arguments{QStringLiteral("--"), AddressBarCombo->currentText()};
-    if (!m_services.shell().startDetached(QCoreApplication::applicationFilePath(), arguments))
-        m_services.prompts().message(this, kNewFailed);
 }
 
-void MarkloomForm::ID_Save_Click() { save(); }
-
-void MarkloomForm::ID_SaveAs_Click() { saveAs(); }
-
-bool MarkloomForm::save()
+void FileCommands::newWindow(const QString &address)
 {
-    if (!m_document.hasFile())
-        return saveAs();
+    // "--" keeps an address that starts with dashes from being read as an option.
+    if (!m_services.shell().startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), address}))
+        m_services.prompts().message(m_window, kNewFailed);
+}
+
+bool FileCommands::save()
+{
+    if (m_document.saveRoute(m_pane.TextLength() == 0) == saverule::Route::Ask)
+        return saveAs(m_document.filePath());
     // A file that cannot be created or written gets the same message; the
     // flag and the caption stay as they were.
-    if (sourcefile::saveUtf8(m_document.filePath(), HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
-        m_services.prompts().message(this, kWriteFailed);
+    if (sourcefile::saveUtf8(m_document.filePath(), m_pane.Utf8Text()) != sourcefile::WriteResult::Ok) {
+        m_services.prompts().message(m_window, kWriteFailed);
         return false;
     }
-    HTMLSorceText->setModified(false);
+    m_pane.setModified(false);
     m_document.saved(m_document.filePath(), m_document.fileTitle());
     return true;
 }
 
-bool MarkloomForm::saveAs()
+bool FileCommands::saveAs()
 {
-    const std::optional<Prompts::SaveChoice> choice =
-        m_services.prompts().saveFile(this, saveFilters(), m_document.docName());
-    if (!choice)
-        return false;
-    if (sourcefile::saveUtf8(choice->path, HTMLSorceText->Utf8Text()) != sourcefile::WriteResult::Ok) {
-        // The new path is kept even though the write failed.
-        m_document.saveFailed(choice->path);
-        m_services.prompts().message(this, kWriteFailed);
-        return false;
-    }
-    HTMLSorceText->setModified(false);
-    m_document.saved(choice->path, choice->title);
-    return true;
+    return saveAs(QString());
 }
 
-void MarkloomForm::ID_Close_Click()
+bool FileCommands::saveAs(const QString &kept)
 {
-    // The window's own shut-down asks about unsaved edits, saves the settings
-    // and ends the program.
-    close();
+    QString lastFolder = QFileInfo(m_document.lastSavedPath()).absolutePath();
+    if (m_document.lastSavedPath().isEmpty() || !QFileInfo(lastFolder).isDir())
+        lastFolder.clear();
+    // A home without a documents folder: the home itself.
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(documents).isDir())
+        documents = QDir::homePath();
+    const QString start = saverule::dialogStart(kept, lastFolder, m_document.docName(), documents);
+    const std::optional<Prompts::SaveChoice> choice =
+        m_services.prompts().saveFile(m_window, saverule::filters(), start);
+    if (!choice)
+        return false;
+    if (sourcefile::saveUtf8(choice->path, m_pane.Utf8Text()) != sourcefile::WriteResult::Ok) {
+        // The new path is kept even though the write failed.
+        m_document.saveFailed(choice->path);
+        m_services.prompts().message(m_window, kWriteFailed);
+        return false;
+    }
+    m_pane.setModified(false);
+    m_document.saved(choice->path, choice->title);
+    return true;
 }

@@ -1,12 +1,15 @@
 #include "edit/findandreplacedialog.h"
 
+#include "edit/findmemory.h"
 #include "edit/findstep.h"
+#include "platform/besiderule.h"
 #include "platform/combokeydown.h"
 #include "platform/services.h"
 #include "platform/sourcepane.h"
 #include "platform/twips.h"
 #include "platform/windowplacement.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -18,8 +21,8 @@
 #include <QTabBar>
 #include <QWindow>
 
-FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services)
-    : QWidget(nullptr, Qt::Dialog), m_pane(pane), m_services(services)
+FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services, FindMemory &memory)
+    : QWidget(nullptr, Qt::Dialog), m_pane(pane), m_services(services), m_memory(memory)
 {
     setObjectName(QStringLiteral("FindAndReplaceDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -53,7 +56,15 @@ FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services)
     FindComb->setInsertPolicy(QComboBox::NoInsert);
     FindComb->setCompleter(nullptr);
     FindComb->setGeometry(px(240), px(720), px(4935), qMax(px(300), FindComb->sizeHint().height()));
+    FindComb->addItems(m_memory.history);
+    FindComb->setCurrentIndex(-1);
     connect(new ComboKeyDown(FindComb), &ComboKeyDown::keyDown, this, &FindAndReplaceDialog::FindComb_KeyDown);
+
+    MatchCaseCheck = new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this);
+    MatchCaseCheck->setObjectName(QStringLiteral("MatchCaseCheck"));
+    MatchCaseCheck->setChecked(m_memory.matchCase);
+    MatchCaseCheck->setGeometry(px(240), px(1200), px(4935), qMax(px(300), MatchCaseCheck->sizeHint().height()));
+    connect(MatchCaseCheck, &QCheckBox::toggled, this, [this](bool on) { m_memory.matchCase = on; });
     // A changed text is filed again by the next Enter.
     connect(FindComb, &QComboBox::editTextChanged, this, [this] { m_filed = false; });
 
@@ -70,7 +81,8 @@ FindAndReplaceDialog::FindAndReplaceDialog(SourcePane &pane, Services &services)
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &FindAndReplaceDialog::CancelButton_Click);
 
-    setTabOrder(FindComb, FindButton);
+    setTabOrder(FindComb, MatchCaseCheck);
+    setTabOrder(MatchCaseCheck, FindButton);
     setTabOrder(FindButton, CancelButton);
 
     connect(FindButton, &QPushButton::clicked, this, &FindAndReplaceDialog::FindButton_Click);
@@ -82,7 +94,8 @@ void FindAndReplaceDialog::showWith(const QString &seed)
     show();
     raise();
     activateWindow();
-    FindComb->setEditText(seed);
+    FindComb->setEditText(seed.isEmpty() && !m_memory.lastSearch.isEmpty() ? m_memory.lastSearch : seed);
+    FindComb->lineEdit()->selectAll();
     FindComb->setFocus();
 }
 
@@ -112,19 +125,33 @@ void FindAndReplaceDialog::FindButton_Click()
 {
     const QString needle = FindComb->currentText();
     const QString text = m_pane.Text();
-    const int hit = findstep::findNext(text, needle, m_SearchPos);
-    Q_EMIT searched(needle);
+    const int hit = findstep::findNext(text, needle, m_SearchPos, m_memory.matchCase);
+    // 次を検索 goes on from the caret with this text once the window is closed.
+    m_memory.lastSearch = needle;
+    m_memory.lastSearchPos = 0;
     if (hit > 0) {
         // The hit shows selected in the pane; the keyboard stays here, so the
         // next Enter finds the next one instead of typing over this one.
         m_pane.SetSelStart(hit - 1);
         m_pane.SetSelLength(static_cast<int>(needle.size()));
         setTopmost(true);
+        clearHit();
         m_SearchPos = hit + 1;
         return;
     }
-    tellUser(findstep::noHitMessage(text, needle, m_SearchPos));
+    tellUser(findstep::noHitMessage(text, needle, m_SearchPos, m_memory.matchCase));
     m_SearchPos = 0;
+}
+
+void FindAndReplaceDialog::clearHit()
+{
+    const QScreen *room = screen();
+    if (!isVisible() || !room)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect to = clearOf(frame, m_pane.SelRect(), room->availableGeometry());
+    if (to != frame)
+        move(to.topLeft());
 }
 
 void FindAndReplaceDialog::tellUser(const QString &text)
@@ -154,6 +181,7 @@ void FindAndReplaceDialog::FindComb_KeyDown(int keyCode)
         const int cursor = FindComb->lineEdit()->cursorPosition();
         const QSignalBlocker block(FindComb);
         FindComb->addItem(text);
+        m_memory.history.append(text);
         FindComb->setCurrentIndex(-1);
         FindComb->setEditText(text);
         FindComb->lineEdit()->setCursorPosition(cursor);

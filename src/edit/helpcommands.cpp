@@ -1,13 +1,20 @@
-#include "app/markloomform.h"
+#include "edit/helpcommands.h"
+
 #include "edit/aboutdialog.h"
 #include "platform/windowplacement.h"
 
-AboutDialog *MarkloomForm::aboutDialog() const
+HelpCommands::HelpCommands() = default;
+HelpCommands::~HelpCommands() = default;
+AboutDialog *HelpCommands::aboutDialog() const
 {
-    return qobject_cast<AboutDialog *>(m_aboutDialog.data());
+    return m_about.window();
+}
+void HelpCommands::closeWindow()
+{
+    m_about.destroy();
 }
 
-void MarkloomForm::ID_About_Click()
+void HelpCommands::about()
 {
-    bringForward(singleWindow<AboutDialog>(m_aboutDialog, [] { return new AboutDialog; }));
+    bringForward(m_about.get([] { return new AboutDialog; }));
 }

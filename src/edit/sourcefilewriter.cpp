@@ -87,6 +87,8 @@ WriteResult writeBytes(const QString &path, QByteArrayView bytes)
     case Target::Missing:
     case Target::Regular: break;
     }
+    // QSaveFile refuses an existing file that may not be written, though the
+    // folder would let a new one take its place.
     QSaveFile file(path);
     // No direct-write fallback: in a folder where the temporary file cannot be
     // made, overwriting in place would risk the earlier file.

@@ -26,7 +26,7 @@ std::optional<QByteArray> encode(const QString &text, QStringConverter::Encoding
 // it and renamed over it, so the earlier file survives any failure. A character
 // device (such as /dev/null) is written in place: renaming over it would replace
 // the device node. Other kinds of targets (folder, pipe, socket, block device)
-// are refused.
+// are refused, and so is a regular file that may not be written.
 WriteResult writeBytes(const QString &path, QByteArrayView bytes);
 
 // encode() then writeBytes().

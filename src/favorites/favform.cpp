@@ -5,6 +5,7 @@
 #include "favorites/shortcutreader.h"
 #include "platform/picturetoolbar.h"
 #include "platform/twips.h"
+#include "platform/windowplacement.h"
 
 #include <QAction>
 #include <QResizeEvent>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -64,6 +66,7 @@ FavForm::FavForm() : QWidget(nullptr)
     connect(FavTree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { FavTree_NodeClick(item); });
     // From the keyboard: Enter or Space opens the selected favourite.
     FavTree->installEventFilter(this);
+    closeOnEscapeAndCtrlW(this);
 
     resize(twips::toPixels(5850, d), twips::toPixels(7200, d));
 }
@@ -81,8 +84,22 @@ void FavForm::Form_Load()
 
 void FavForm::Toolbar1_ButtonClick(int index)
 {
-    if (index == 1)
-        BuildFavTree();
+    if (index != 1)
+        return;
+    QSet<QString> open;
+    for (QTreeWidgetItemIterator it(FavTree); *it; ++it) {
+        if ((*it)->isExpanded())
+            open.insert((*it)->data(0, PathRole).toString());
+    }
+    const QString current = FavTree->currentItem() ? FavTree->currentItem()->data(0, PathRole).toString() : QString();
+    BuildFavTree();
+    for (QTreeWidgetItemIterator it(FavTree); *it; ++it) {
+        const QString path = (*it)->data(0, PathRole).toString();
+        if (open.contains(path))
+            (*it)->setExpanded(true);
+        if (!current.isEmpty() && path == current)
+            FavTree->setCurrentItem(*it);
+    }
 }
 
 void FavForm::BuildFavTree()
@@ -120,6 +137,7 @@ void FavForm::attach(const favorites::FavTreeData &data, QTreeWidgetItem *under)
         item->setData(0, ItemRole, n.item < 0 ? -1 : firstRecord + n.item);
         item->setData(0, KeyRole, n.key);
         item->setToolTip(0, n.fullPath);
+        item->setData(0, PathRole, n.fullPath);
         if (n.parent < 0)
             top.append(item);
         else

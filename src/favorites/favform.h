@@ -21,7 +21,8 @@ public:
     // Item data roles of the tree's nodes.
     enum Role {
         ItemRole = Qt::UserRole,   // a file node's record index in m_FavItems; -1 for a folder
-        KeyRole = Qt::UserRole + 1 // the node's key, unique in the tree
+        KeyRole = Qt::UserRole + 1, // the node's key, unique in the tree
+        PathRole = Qt::UserRole + 2 // FullPath: the names from the top down, "\" between
     };
 
     FavForm();
@@ -31,7 +32,9 @@ public:
 
     // Window load: builds the tree.
     void Form_Load();
-    // Runs the toolbar button at a 1-based index; only button 1 (reload) does anything.
+    // Runs the toolbar button at a 1-based index; only button 1 (reload) does
+    // anything: the tree is built again, with the folders that were open and
+    // the node that was selected as they were, where they still exist.
     void Toolbar1_ButtonClick(int index);
     // Asks for the node's favourite to be opened; a folder node does nothing.
     void FavTree_NodeClick(QTreeWidgetItem *node);

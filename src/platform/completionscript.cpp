@@ -42,10 +42,23 @@ QString scriptSource(const QString &nonce)
       return out;
     };
   } else {
+    // Where the frame sits: its index among its parent's frames, from the
+    // top down ("0.1"). Frames of other origins allow exactly these reads.
+    var place = function () {
+      var path = [];
+      for (var w = window; w !== w.top; w = w.parent) {
+        var i = 0;
+        while (i < w.parent.frames.length && w.parent.frames[i] !== w)
+          ++i;
+        path.unshift(i);
+      }
+      return path.join('.');
+    };
     window.addEventListener('load', function (event) {
       var d = event.isTrusted && event.target === document ? take() : null;
       if (d)
-        console.log('%1:' + (d[3] ? '1' : '0') + ' ' + d[0].length + ' ' + d[1].length + '\n' + d[0] + d[1] + d[2]);
+        console.log('%1:' + (d[3] ? '1' : '0') + ' ' + d[0].length + ' ' + d[1].length + ' ' + place() + '\n'
+                    + d[0] + d[1] + d[2]);
     }, true);
   }
   // Nobody ever sees this page. Once its own load handlers have run, the
@@ -90,6 +103,24 @@ std::optional<quint64> number(QStringView field, quint64 limit)
     return value;
 }
 
+// Indexes "." between: "0", "2.0.1".
+bool isFramePath(QStringView path)
+{
+    bool digit = false;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('.')) {
+            if (!digit)
+                return false;
+            digit = false;
+        } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
 bool flag(QChar c, bool *value)
 {
     *value = c == QLatin1Char('1');
@@ -105,10 +136,10 @@ std::optional<Report> parse(QStringView payload)
         return std::nullopt;
     const QStringView head = payload.first(nl);
     const QStringView body = payload.sliced(nl + 1);
-    QStringView fields[3];
+    QStringView fields[4];
     qsizetype at = 0;
-    for (int i = 0; i < 3; ++i) {
-        const qsizetype end = i < 2 ? head.indexOf(QLatin1Char(' '), at) : head.size();
+    for (int i = 0; i < 4; ++i) {
+        const qsizetype end = i < 3 ? head.indexOf(QLatin1Char(' '), at) : head.size();
         if (end < 0)
             return std::nullopt;
         fields[i] = head.sliced(at, end - at);
@@ -119,8 +150,9 @@ std::optional<Report> parse(QStringView payload)
         return std::nullopt;
     const auto urlLength = number(fields[1], quint64(body.size()));
     const auto titleLength = urlLength ? number(fields[2], quint64(body.size()) - *urlLength) : std::nullopt;
-    if (!titleLength) // a blank too many ends up in the last field
+    if (!titleLength || !isFramePath(fields[3])) // a blank too many ends up in the last field
         return std::nullopt;
+    r.framePath = fields[3];
     r.url = body.first(qsizetype(*urlLength));
     r.title = body.sliced(qsizetype(*urlLength), qsizetype(*titleLength));
     r.html = body.sliced(qsizetype(*urlLength + *titleLength));

@@ -32,10 +32,11 @@ struct Report {
     QStringView url;
     QStringView title;
     QStringView html;
+    QStringView framePath; // where the frame sits: indexes from the top down, "." between
 };
 
-// Parses "<root> <urlLength> <titleLength>\n<url><title><html>". Refuses
-// anything malformed, including lengths beyond the payload.
+// Parses "<root> <urlLength> <titleLength> <framePath>\n<url><title><html>".
+// Refuses anything malformed, including lengths beyond the payload.
 std::optional<Report> parse(QStringView payload);
 
 } // namespace completion

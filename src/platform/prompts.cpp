@@ -12,22 +12,33 @@ void QtPrompts::message(QWidget *parent, const QString &text)
     box.exec();
 }
 
-std::optional<Prompts::SaveChoice> QtPrompts::saveFile(QWidget *parent, const QStringList &filters,
-                                                       const QString &initialName)
+void prepareSaveDialog(QFileDialog &dialog, const QStringList &filters, const QString &start)
 {
-    QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog's own question comes before an existing file is replaced.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
+    // A name typed without extension is an HTML file under the HTML filter,
+    // and stays as typed under any other.
+    const auto suffixFor = [&dialog](const QString &filter) {
+        dialog.setDefaultSuffix(filter.contains(QLatin1String("*.html")) ? QStringLiteral("html") : QString());
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suffixFor);
+    if (!filters.isEmpty()) {
         dialog.selectNameFilter(filters.first());
-    // The name is used as typed: no suffix added, no overwrite question.
-    dialog.setDefaultSuffix(QString());
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    // A document name is offered as a file name, never as a path.
-    QString name = initialName;
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    dialog.selectFile(name);
+        suffixFor(filters.first());
+    }
+    const QFileInfo file(start);
+    dialog.setDirectory(file.absolutePath());
+    dialog.selectFile(file.fileName());
+}
+
+std::optional<Prompts::SaveChoice> QtPrompts::saveFile(QWidget *parent, const QStringList &filters,
+                                                       const QString &start)
+{
+    QFileDialog dialog(parent);
+    prepareSaveDialog(dialog, filters, start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString path = dialog.selectedFiles().first();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/documentmodel.h"
+#include "platform/unsavedanswer.h"
 
 #include <QColor>
 #include <QString>
@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 // Modal questions and notices. The program asks through this interface so that
@@ -24,10 +25,12 @@ public:
         QString path;  // full path chosen
         QString title; // file name without its folder
     };
-    // Save dialog: filters in Qt's form, the first selected; no default suffix,
-    // no overwrite question. Empty when cancelled.
+    // Save dialog opened on start (a folder and a file name in it), filters in
+    // Qt's form, the first selected. It asks before replacing a file; under a
+    // filter for HTML files a name typed without extension gets ".html".
+    // Empty when cancelled.
     virtual std::optional<SaveChoice> saveFile(QWidget *parent, const QStringList &filters,
-                                               const QString &initialName) = 0;
+                                               const QString &start) = 0;
 
     // Colour dialog. Empty when cancelled.
     virtual std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) = 0;
@@ -43,7 +46,10 @@ class QtPrompts final : public Prompts
 public:
     void message(QWidget *parent, const QString &text) override;
     std::optional<SaveChoice> saveFile(QWidget *parent, const QStringList &filters,
-                                       const QString &initialName) override;
+                                       const QString &start) override;
     std::optional<QColor> chooseColor(QWidget *parent, const QColor &initial) override;
     unsaved::Answer askSaveChanges(QWidget *parent) override;
 };
+
+// Sets up a save dialog as QtPrompts shows it.
+void prepareSaveDialog(QFileDialog &dialog, const QStringList &filters, const QString &start);

@@ -6,6 +6,9 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QFont>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <Qsci/qscicommandset.h>
 #include <QStringDecoder>
 #include <Qsci/qscilexerhtml.h>
 
@@ -259,7 +262,9 @@ void SourcePane::ReplaceText(const QString &text)
     appendInPieces(text);
     SendScintilla(SCI_ENDUNDOACTION);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     settle();
+    viewport()->update();
 }
 
 void SourcePane::appendInPieces(QStringView text)
@@ -372,12 +377,32 @@ void SourcePane::settle()
 {
     finishEdit();
     announceCaret();
+    // The editor leaves the bar where it was when the view jumps without
+    // scrolling (wrap switched, the text replaced or undone).
+    QScrollBar *bar = horizontalScrollBar();
+    const int column = static_cast<int>(SendScintilla(SCI_GETXOFFSET));
+    if (bar->value() != column && column <= bar->maximum()) {
+        const QSignalBlocker block(bar);
+        bar->setValue(column);
+    }
+}
+
+void SourcePane::setWrapMode(WrapMode mode)
+{
+    QsciScintilla::setWrapMode(mode);
+    SendScintilla(SCI_SCROLLCARET);
+    settle();
+    viewport()->update();
 }
 
 bool SourcePane::event(QEvent *e)
 {
     if (e->type() == QEvent::DeferredDelete)
         return QsciScintilla::event(e); // the pane is gone when it returns
+    // Esc belongs to the window (stop a load, close a window); the editor
+    // would keep it for itself.
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(e)->key() == Qt::Key_Escape)
+        return false;
     const bool done = QsciScintilla::event(e);
     settle();
     return done;
@@ -388,6 +413,26 @@ bool SourcePane::viewportEvent(QEvent *e)
     const bool done = QsciScintilla::viewportEvent(e);
     settle();
     return done;
+}
+
+void SourcePane::keyPressEvent(QKeyEvent *e)
+{
+    const Qt::KeyboardModifiers mods =
+        e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (m_tabChangesFocus && (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
+        e->ignore();
+        return;
+    }
+    if ((mods & ~Qt::ShiftModifier) && !standardCommands()->boundTo(QKeyCombination(mods, Qt::Key(e->key())).toCombined())) {
+        e->ignore();
+        return;
+    }
+    QsciScintilla::keyPressEvent(e);
+}
+
+bool SourcePane::focusNextPrevChild(bool next)
+{
+    return m_tabChangesFocus ? QWidget::focusNextPrevChild(next) : QsciScintilla::focusNextPrevChild(next);
 }
 
 void SourcePane::append(const QString &text)
@@ -624,6 +669,19 @@ void SourcePane::SetSelLength(int length)
 }
 
 QString SourcePane::SelText() const { return Text().mid(SelStart(), SelLength()); }
+
+QRect SourcePane::SelRect() const
+{
+    const long from = SendScintilla(SCI_GETSELECTIONSTART);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(from));
+    const long to = qMin(SendScintilla(SCI_GETSELECTIONEND),
+                         SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line)));
+    const int left = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, from));
+    const int right = static_cast<int>(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, to));
+    const int top = static_cast<int>(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, from));
+    const int height = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
+    return QRect(viewport()->mapToGlobal(QPoint(left, top)), QSize(qMax(right - left, 1), height));
+}
 
 namespace {
 

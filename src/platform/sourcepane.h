@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QColor>
+#include <QRect>
 #include <QString>
 #include <Qsci/qsciscintilla.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 class QAccessibleEvent;
+class QKeyEvent;
 class QsciLexer;
 
 // The source pane. Text is kept byte-exact (CR LF, lone CR, NUL survive);
@@ -39,12 +41,18 @@ public:
     // Selects that many characters from SelStart.
     void SetSelLength(int length);
     QString SelText() const;
+    // Where the selection shows on the screen (its first line; the caret
+    // when nothing is selected), in global coordinates.
+    QRect SelRect() const;
 
     void SetPaneFont(const QString &face, double pointSize);
     QString PaneFontFace() const;
     double PaneFontSize() const;
     void SetBackColor(const QColor &color);
     QColor BackColor() const;
+    // Tab and Shift+Tab move the focus instead of typing a tab.
+    void setTabChangesFocus(bool on) { m_tabChangesFocus = on; }
+
     // HTML colouring, the embedded script included; the text stays as it is.
     void SetSyntaxColour(bool on);
     bool SyntaxColour() const { return m_lexer != nullptr; }
@@ -62,6 +70,8 @@ public:
     void replaceSelectedText(const QString &text) override;
     void setText(const QString &text) override;
     void undo() override;
+    // The caret stays in view, and the pane is drawn again at once.
+    void setWrapMode(WrapMode mode) override;
 
 Q_SIGNALS:
     // A change of the text, by the user or by SetText.
@@ -70,6 +80,10 @@ Q_SIGNALS:
 protected:
     bool event(QEvent *e) override;
     bool viewportEvent(QEvent *e) override;
+    // Keys type text: a key with Ctrl, Alt or Meta that no command of the pane
+    // takes inserts nothing and goes on to the window.
+    void keyPressEvent(QKeyEvent *e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class SourcePaneAccessible;
@@ -92,7 +106,8 @@ private:
     void appendInPieces(QStringView text);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
-    // Finishes a pending change and tells screen readers where the caret went.
+    // Finishes a pending change, tells screen readers where the caret went
+    // and has the scroll bar show the column the view is at.
     void settle();
 
     // Offsets for screen readers, from a table of line starts in UTF-16 units
@@ -117,6 +132,7 @@ private:
     QColor m_back = Qt::white;
     QsciLexer *m_lexer = nullptr;
     bool m_setting = false;
+    bool m_tabChangesFocus = false;
     bool m_settleQueued = false;
     int m_marginDigits = 0;
     std::optional<Edit> m_edit;

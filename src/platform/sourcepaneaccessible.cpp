@@ -1,6 +1,7 @@
 #include "platform/sourcepaneaccessible.h"
 
 #include "platform/sourcepane.h"
+#include "platform/textboundary.h"
 
 #include <QAccessible>
 
@@ -18,36 +19,6 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
 // Characters, words and sentences are found by Qt's own rules in the text this
 // far around the offset, never in the whole text.
 constexpr int kReach = 10000;
-
-// A piece of text on which Qt's default boundary rules can run.
-class Piece final : public QAccessibleTextInterface
-{
-public:
-    explicit Piece(QString text) : m_text(std::move(text)) {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return m_text.mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return static_cast<int>(m_text.size()); }
-    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int, int *startOffset, int *endOffset) const override
-    {
-        *startOffset = *endOffset = 0;
-        return {};
-    }
-
-private:
-    QString m_text;
-};
 
 } // namespace
 
@@ -224,20 +195,21 @@ QString SourcePaneAccessible::around(Side side, int offset, QAccessible::TextBou
     const long from = p->bytesAt(qMax<qsizetype>(0, offset - kReach));
     const long to = p->bytesAt(qMin<qsizetype>(count, qsizetype(offset) + kReach));
     const int base = static_cast<int>(p->offsetAt(from));
-    const Piece piece(p->textRange(from, to));
-    int start = -1;
-    int end = -1;
-    QString found;
-    switch (side) {
-    case Side::Before: found = piece.textBeforeOffset(offset - base, type, &start, &end); break;
-    case Side::At: found = piece.textAtOffset(offset - base, type, &start, &end); break;
-    case Side::After: found = piece.textAfterOffset(offset - base, type, &start, &end); break;
-    }
-    if (start >= 0 && end >= 0) {
-        *startOffset = start + base;
-        *endOffset = end + base;
-    }
-    return found;
+    const QString piece = p->textRange(from, to);
+    const textboundary::Kind kind = type == QAccessible::CharBoundary   ? textboundary::Kind::Char
+                                    : type == QAccessible::WordBoundary ? textboundary::Kind::Word
+                                                                        : textboundary::Kind::Sentence;
+    const textboundary::Span span =
+        textboundary::find(piece,
+                           side == Side::Before ? textboundary::Side::Before
+                           : side == Side::At   ? textboundary::Side::At
+                                                : textboundary::Side::After,
+                           kind, offset - base);
+    if (span.start < 0)
+        return QString();
+    *startOffset = span.start + base;
+    *endOffset = span.end + base;
+    return piece.mid(span.start, span.end - span.start);
 }
 
 int SourcePaneAccessible::characterCount() const

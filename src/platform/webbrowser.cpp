@@ -403,6 +403,7 @@ void WebBrowser::onReport(QStringView payload)
     if (!r || !m_waiting || !m_started)
         return;
     CompletedDocument doc = document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString());
+    doc.framePath = r->framePath.toString();
     if (!doc.isErrorPage)
         Q_EMIT documentComplete(doc);
 }

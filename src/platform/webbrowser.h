@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/browser.h"
+
 #include <QString>
 #include <QUrl>
 #include <QWebEngineView>
@@ -20,6 +22,7 @@ struct CompletedDocument {
     QString title;
     QString nameProp;     // display name (title, else path segment, host, address)
     QString innerHTML;    // markup inside the root element
+    QString framePath;    // a frame's place in the page ("0.1"); empty for the page
 };
 
 Q_DECLARE_METATYPE(CompletedDocument)
@@ -35,7 +38,7 @@ enum class LoadEnd {
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
 // of its own and a page that refuses everything interactive. The view is
 // never shown, so a page is never laid out or painted.
-class WebBrowser : public QWebEngineView
+class WebBrowser : public QWebEngineView, public Browser
 {
     Q_OBJECT
 public:
@@ -46,18 +49,18 @@ public:
 
     // Loads an address as typed: the text is turned into a URL the way an
     // address bar does. Returns at once.
-    void Navigate2(const QString &address);
+    void Navigate2(const QString &address) override;
     // The built-in home page.
-    void GoHome();
+    void GoHome() override;
     // Cancels the load in progress.
-    void Stop();
+    void Stop() override;
     // Loads the page shown again.
-    void Reload();
+    void Reload() override;
     // Reads the page shown again as it stands now, without loading it; the
     // answer comes as documentsRead.
-    void ReadAgain();
+    void ReadAgain() override;
     // Address of the top-level page now shown.
-    QString LocationURL() const;
+    QString LocationURL() const override;
 
     // While on, a top-level navigation the page starts by itself (script,
     // refresh, link, form, a redirect after the page completed) is refused
@@ -75,7 +78,7 @@ public:
     static QUrl urlFromUserInput(const QString &text);
     // What may be loaded as a top-level address: http, https, file, data,
     // about:blank, the home page and schemes with a handler on this profile.
-    bool canLoad(const QUrl &url) const;
+    bool canLoad(const QUrl &url) const override;
 
 Q_SIGNALS:
     // Raised once for every document that finishes loading, frames first.

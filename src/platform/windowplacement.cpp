@@ -3,6 +3,7 @@
 #include "platform/besiderule.h"
 
 #include <QScreen>
+#include <QShortcut>
 #include <QWidget>
 
 void bringForward(QWidget *window)
@@ -29,4 +30,13 @@ void placeBeside(QWidget *window, const QWidget *anchor)
 void useDialogFrame(QWidget *dialog)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+void closeOnEscapeAndCtrlW(QWidget *window)
+{
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto *shortcut = new QShortcut(key, window);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, window, &QWidget::close);
+    }
 }

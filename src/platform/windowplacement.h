@@ -12,3 +12,6 @@ void placeBeside(QWidget *window, const QWidget *anchor);
 // The flags of a dialog: a title and a close button, nothing to minimise or
 // maximise.
 void useDialogFrame(QWidget *dialog);
+
+// Esc and Ctrl+W close the window, from any of its controls.
+void closeOnEscapeAndCtrlW(QWidget *window);

@@ -9,8 +9,15 @@ QStringList selectableFonts(const QStringList &families)
     QStringList fonts;
     fonts.reserve(families.size());
     for (const QString &name : families) {
-        if (!name.contains(QLatin1Char('@')))
-            fonts.append(name);
+        if (name.contains(QLatin1Char('@')))
+            continue;
+        // A family several foundries provide comes as "Name [Foundry]".
+        QString family = name;
+        const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+        if (open > 0 && family.endsWith(QLatin1Char(']')))
+            family.truncate(open);
+        if (!fonts.contains(family))
+            fonts.append(family);
     }
     return fonts;
 }

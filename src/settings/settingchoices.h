@@ -12,7 +12,8 @@
 namespace settings {
 
 // Font names offered for the pane: the platform's list in its own order,
-// without the vertical-writing faces (their names carry "@").
+// without the vertical-writing faces (their names carry "@"), each family
+// once, without the foundry the platform adds in brackets.
 QStringList selectableFonts(const QStringList &families);
 
 // The sizes offered: "8" to "27".

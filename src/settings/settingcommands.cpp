@@ -1,13 +1,23 @@
-#include "app/markloomform.h"
+#include "settings/settingcommands.h"
+
 #include "platform/windowplacement.h"
 #include "settings/settingdialog.h"
 
-SettingDialog *MarkloomForm::settingDialog() const { return qobject_cast<SettingDialog *>(m_settingDialog.data()); }
-
-void MarkloomForm::ID_SETBR_Click()
+SettingCommands::SettingCommands(SettingsModel &settings, Services &services)
+    : m_settings(settings), m_services(services)
 {
-    // An open dialog is only brought forward, with whatever has been typed
-    // into it and not applied.
-    bringForward(singleWindow<SettingDialog>(m_settingDialog,
-                                             [this] { return new SettingDialog(m_settings, m_services); }));
+}
+SettingCommands::~SettingCommands() = default;
+SettingDialog *SettingCommands::dialog() const
+{
+    return m_dialog.window();
+}
+void SettingCommands::closeWindow()
+{
+    m_dialog.destroy();
+}
+
+void SettingCommands::show()
+{
+    bringForward(m_dialog.get([this] { return new SettingDialog(m_settings, m_services); }));
 }

@@ -1,5 +1,6 @@
 #include "settings/settingdialog.h"
 
+#include "app/panesettings.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
@@ -92,6 +93,19 @@ void SettingDialog::createControls()
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
     }
+    FontNoticeLabel = new QLabel(font);
+    FontNoticeLabel->setObjectName(QStringLiteral("FontNoticeLabel"));
+    FontNoticeLabel->setWordWrap(true);
+    FontNoticeLabel->setTextFormat(Qt::PlainText);
+    FontNoticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Beside the size box, where the page has room for a few lines.
+    place(FontNoticeLabel, 1320, 1680, 4455, 720);
+    connect(FontCombo, &QComboBox::editTextChanged, this, [this](const QString &face) {
+        const QString shown = paneFace(face);
+        FontNoticeLabel->setText(shown == face ? QString()
+                                               : QStringLiteral(u"「%1」がないため、「%2」で表示します。")
+                                                     .arg(face, shown));
+    });
     FontLabel->setBuddy(FontCombo);
     FontSizeLabel->setBuddy(FontSizeCombo);
 
@@ -120,6 +134,8 @@ void SettingDialog::createControls()
         return button;
     };
     OKButton = addButton("OKButton", QStringLiteral("OK"), 2160);
+    // Enter anywhere in the dialog is OK.
+    OKButton->setDefault(true);
     AplyButton = addButton("AplyButton", QStringLiteral(u"適用"), 3480);
     CancelButton = addButton("CancelButton", QStringLiteral(u"ｷｬﾝｾﾙ"), 4800);
 

@@ -33,6 +33,8 @@ public:
     QComboBox *FontCombo = nullptr;
     QLabel *FontSizeLabel = nullptr;
     QComboBox *FontSizeCombo = nullptr;
+    // Says which face the pane shows when the one named is not installed.
+    QLabel *FontNoticeLabel = nullptr;
     QLabel *BackColorLabel = nullptr;
     QLabel *BackColorBar = nullptr;
     QPushButton *BackColorCommand = nullptr;

@@ -1,28 +1,40 @@
-#include "analysis/analizerform.h"
+// The analysis commands and their results window over a document and its
+// pane, with recorded notices: no main window, no web engine.
+
+#include "analysis/analysiscommands.h"
 #include "analysis/analysisrules.h"
-#include "app/markloomform.h"
+#include "app/captionrule.h"
+#include "app/documentmodel.h"
+#include "app/settingsmodel.h"
 #include "platform/sourcepane.h"
 #include "support/scripted.h"
-#include "support/testpages.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QToolBar>
 #include <QtTest>
 
 namespace {
 
-// A main window with recorded notices and a source already in the pane.
+// A source in the pane of a shown window, as the main window holds it.
 struct Fixture {
-    MarkloomForm form;
-    markloomtest::ScriptedPrompts *prompts = markloomtest::installScripted(form).prompts;
+    QWidget window;
+    SourcePane pane{&window};
+    DocumentModel document;
+    SettingsModel settings;
+    Services services;
+    markloomtest::ScriptedPrompts *prompts = markloomtest::installScripted(services).prompts;
+    AnalysisCommands commands{document, pane, services, settings, &window};
     explicit Fixture(const QString &source)
     {
-        if (!source.isEmpty())
-            form.HTMLSorceText->SetText(source);
+        QObject::connect(&pane, &SourcePane::modificationChanged, &document, &DocumentModel::setModified);
+        pane.SetText(source);
+        window.show();
     }
-    void run(bool scripts) { form.action(scripts ? QStringLiteral("ID_AnaScpt") : QStringLiteral("ID_Anasor"))->trigger(); }
-    AnalizerForm *results() const { return form.analizerForm(); }
+    void run(bool scripts) { commands.run(scripts ? AnalizerForm::Scripts : AnalizerForm::Data); }
+    AnalizerForm *results() const { return commands.form(); }
 };
 
 } // namespace
@@ -34,6 +46,8 @@ private Q_SLOTS:
     void runAndApply_data();
     void runAndApply();
     void reuseProgressAndClose();
+    void keyboard_data();
+    void keyboard();
 };
 
 void TestAnalizerForm::runAndApply_data()
@@ -62,29 +76,30 @@ void TestAnalizerForm::runAndApply()
     QFETCH(QString, text);
     QFETCH(QString, message);
     Fixture f(source);
-    const QString title = f.form.windowTitle();
+    const QString title = f.document.caption();
     f.run(scripts);
     QCOMPARE(f.prompts->messages, message.isEmpty() ? QStringList() : QStringList{message});
     // The window stays open, also when nothing was found; the command only reads the source.
     QPointer<AnalizerForm> w = f.results();
     QVERIFY(w && w->isVisible() && !w->parentWidget());
     QCOMPARE(w->windowTitle(), QStringLiteral("解析結果"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(w->AnalizerText)->text(QAccessible::Name), w->windowTitle());
     QCOMPARE(w->AnalizerText->Text(), text);
     QCOMPARE(w->AnalizeProgressBar->value(), text.isEmpty() ? 0 : 10);
-    QCOMPARE(f.form.HTMLSorceText->Text(), source);
-    QVERIFY(!f.form.document().isModified());
-    QCOMPARE(f.form.windowTitle(), title);
+    QCOMPARE(f.pane.Text(), source);
+    QVERIFY(!f.document.isModified());
+    QCOMPARE(f.document.caption(), title);
 
     // Applying puts exactly the listed text in the pane, marks it modified
     // and unloads the window; one undo brings the source back.
     w->findChild<QAction *>(QStringLiteral("ID_MainFormAply"))->trigger();
-    QCOMPARE(f.form.HTMLSorceText->Text(), text);
-    QVERIFY(f.form.document().isModified());
-    QCOMPARE(f.form.windowTitle(), QStringLiteral("* - Markloom"));
+    QCOMPARE(f.pane.Text(), text);
+    QVERIFY(f.document.isModified());
+    QCOMPARE(f.document.caption(), QStringLiteral("* - ") + caption::kAppName);
     QTRY_VERIFY(!w);
-    QVERIFY(!f.form.analizerForm());
-    f.form.HTMLSorceText->undo();
-    QCOMPARE(f.form.HTMLSorceText->Text(), source);
+    QVERIFY(!f.commands.form());
+    f.pane.undo();
+    QCOMPARE(f.pane.Text(), source);
 }
 
 void TestAnalizerForm::reuseProgressAndClose()
@@ -92,7 +107,7 @@ void TestAnalizerForm::reuseProgressAndClose()
     // One script block, then 25 data items: "s()" and 24 times "x".
     const QString source = QStringLiteral("<SCRIPT>s()</SCRIPT>") + QStringLiteral("<P>x</P>").repeated(24);
     Fixture f(source);
-    const QString title = f.form.windowTitle();
+    const QString title = f.document.caption();
     f.run(true);
     QPointer<AnalizerForm> w = f.results();
     QCOMPARE(w->AnalizerText->Text(), QStringLiteral("<SCRIPT>s()</SCRIPT>\r\n"));
@@ -116,12 +131,55 @@ void TestAnalizerForm::reuseProgressAndClose()
     // the next run loads the window afresh.
     QVERIFY(w->close());
     QTRY_VERIFY(!w);
-    QCOMPARE(f.form.HTMLSorceText->Text(), source);
-    QVERIFY(!f.form.document().isModified());
-    QCOMPARE(f.form.windowTitle(), title);
+    QCOMPARE(f.pane.Text(), source);
+    QVERIFY(!f.document.isModified());
+    QCOMPARE(f.document.caption(), title);
     f.run(false);
     QVERIFY(f.results() && f.results()->isVisible());
 }
 
-MARKLOOM_UI_TEST_MAIN(TestAnalizerForm)
+void TestAnalizerForm::keyboard_data()
+{
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Ctrl+Enter applies") << QKeySequence(Qt::CTRL | Qt::Key_Return) << "applied";
+    QTest::newRow("Ctrl+Enter on the keypad applies") << QKeySequence(Qt::CTRL | Qt::Key_Enter) << "applied";
+    QTest::newRow("Esc closes") << QKeySequence(Qt::Key_Escape) << "closed";
+    QTest::newRow("Ctrl+W closes") << QKeySequence(Qt::CTRL | Qt::Key_W) << "closed";
+    QTest::newRow("Tab leaves the list") << QKeySequence(Qt::Key_Tab) << "apply focused";
+    QTest::newRow("Alt+O types nothing") << QKeySequence(Qt::ALT | Qt::Key_O) << "nothing";
+    QTest::newRow("Ctrl+, types nothing") << QKeySequence(Qt::CTRL | Qt::Key_Comma) << "nothing";
+}
+
+// The results window is used from the keyboard alone, starting in its list.
+void TestAnalizerForm::keyboard()
+{
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, effect);
+    Fixture f(QStringLiteral("<P>a</P>"));
+    f.run(false);
+    QPointer<AnalizerForm> w = f.results();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->AnalizerText->setFocus();
+    QTRY_VERIFY(w->AnalizerText->hasFocus());
+    QTest::keySequence(QApplication::focusWidget(), key);
+    const QString listed = QStringLiteral("a\r\n");
+    if (effect == QLatin1String("applied")) {
+        QTRY_VERIFY(!w);
+        QCOMPARE(f.pane.Text(), listed);
+        return;
+    }
+    if (effect == QLatin1String("closed")) {
+        QTRY_VERIFY(!w);
+        QCOMPARE(f.pane.Text(), QStringLiteral("<P>a</P>"));
+        return;
+    }
+    QVERIFY(w);
+    QCOMPARE(w->AnalizerText->Text(), listed);
+    QVERIFY(!w->AnalizerText->isModified());
+    if (effect == QLatin1String("apply focused"))
+        QTRY_COMPARE(QApplication::focusWidget(), w->AnalizerFormToolbar->widgetForAction(w->AnalizerFormToolbar->actions().at(0)));
+}
+
+MARKLOOM_WIDGET_TEST_MAIN(TestAnalizerForm)
 #include "tst_analizerform.moc"

@@ -1,16 +1,20 @@
-#include "app/captionrule.h"
 #include "app/documentmodel.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsmodel.h"
 #include "app/settingsstore.h"
+#include "browse/addresslist.h"
 #include "browse/docname.h"
 #include "platform/besiderule.h"
 #include "settings/settingchoices.h"
 #include "support/testenv.h"
 
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(unsaved::Answer)
 
@@ -18,8 +22,6 @@ class TestCoreRules : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void caption_data();
-    void caption();
     void settingsParse();
     void settingsModelByName();
     void settingChoices_data();
@@ -27,36 +29,17 @@ private Q_SLOTS:
     void unsavedEdits_data();
     void unsavedEdits();
     void documentFlagAndCaption();
+    void pageDocuments_data();
+    void pageDocuments();
+    void addressList_data();
+    void addressList();
+    void clearOf_data();
+    void clearOf();
     void docName_data();
     void docName();
     void besideRect_data();
     void besideRect();
 };
-
-void TestCoreRules::caption_data()
-{
-    QTest::addColumn<QString>("doc");
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<bool>("hasFile");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("start-up") << QString() << false << false << QString() << " - Markloom";
-    QTest::newRow("plain") << "Page" << false << false << "x.txt" << "Page - Markloom";
-    QTest::newRow("modified") << "Page" << true << false << QString() << "Page* - Markloom";
-    QTest::newRow("file") << "Page" << false << true << "x.txt" << "Page x.txt - Markloom";
-    QTest::newRow("file modified") << "Page" << true << true << "x.txt" << "Page* x.txt - Markloom";
-    QTest::newRow("empty name modified") << QString() << true << false << QString() << "* - Markloom";
-}
-
-void TestCoreRules::caption()
-{
-    QFETCH(QString, doc);
-    QFETCH(bool, modified);
-    QFETCH(bool, hasFile);
-    QFETCH(QString, title);
-    QFETCH(QString, expected);
-    QCOMPARE(caption::compose(doc, modified, hasFile, title), expected);
-}
 
 void TestCoreRules::settingsParse()
 {
@@ -70,14 +53,17 @@ void TestCoreRules::settingsParse()
     QCOMPARE(settings::bgrOrDefault(QStringLiteral(" 000255")), 0x0000FFu);
     QCOMPARE(settings::bgrOrDefault(QStringLiteral("0xFF")), 0xFFFFFFu); // not decimal: the default
     QCOMPARE(settings::bgrText(0x0000FFu), QStringLiteral("255"));
-    // Vertical-writing faces ("@" anywhere) are left out; the platform's order is kept.
-    QCOMPARE(settings::selectableFonts({"Sans", "@MS Gothic", "Zeta", "Mono@", "Alpha"}),
-             (QStringList{"Sans", "Zeta", "Alpha"}));
+    // Vertical-writing faces ("@" anywhere) are left out, each family comes
+    // once without its foundry; the platform's order is kept.
+    QCOMPARE(settings::selectableFonts({"Sans", "@MS Gothic", "C059 [UKWN]", "Zeta", "Mono@", "C059 [urw]", "Alpha",
+                                        "[x]", "C059", "Odd [name] here"}),
+             (QStringList{"Sans", "C059", "Zeta", "Alpha", "[x]", "Odd [name] here"}));
     QCOMPARE(settings::fontSizeChoices().join(','), QStringLiteral("8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27"));
 }
 
 // Each value under its own name: missing and empty ones get their defaults,
-// written back at once; the rest are read and written as they stand.
+// written back at once; at close only what this window changed is written,
+// so another window's change meanwhile survives; a refused write is told.
 void TestCoreRules::settingsModelByName()
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brindlecot"), QStringLiteral("Markloom"));
@@ -107,9 +93,15 @@ void TestCoreRules::settingsModelByName()
     model.setValues(next);
     model.setValues(next); // the same again: no news
     QCOMPARE(changed.size(), 2);
+    SettingsModel other; // a second window, closed first
+    other.load();
+    settings::Values theirs = other.values();
+    theirs.m_CurrentFontSize = QStringLiteral("20");
+    other.setValues(theirs);
+    QVERIFY(other.save());
     store.sync();
     QCOMPARE(store.value("Home").toString(), longHome); // not before save()
-    model.save();
+    QVERIFY(model.save());
     store.sync();
     // Where the platform keeps per-user settings for our organisation.
     QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brindlecot/Markloom.conf")));
@@ -117,7 +109,17 @@ void TestCoreRules::settingsModelByName()
                           store.value("FontFace").toString(), store.value("FontSize").toString(),
                           store.value("BackColor").toString(), store.value("WordWrap").toString(),
                           store.value("SyntaxColour").toString()}),
-             (QStringList{"0", "http://h.test/", "Mono", "11", "255", "0", "1"}));
+             (QStringList{"0", "http://h.test/", "Mono", "20", "255", "0", ""}));
+
+    next.m_BackColor = QStringLiteral("0");
+    model.setValues(next);
+    const QByteArray folder = QFile::encodeName(QFileInfo(store.fileName()).absolutePath());
+    const QByteArray file = QFile::encodeName(store.fileName());
+    QVERIFY(::chmod(folder.constData(), 0555) == 0 && ::chmod(file.constData(), 0444) == 0);
+    const auto restore = qScopeGuard([&] { ::chmod(folder.constData(), 0755), ::chmod(file.constData(), 0644); });
+    if (::access(folder.constData(), W_OK) == 0)
+        QSKIP("running with privileges that ignore permissions (root)");
+    QVERIFY(!model.save());
 }
 
 void TestCoreRules::settingChoices_data()
@@ -211,6 +213,7 @@ void TestCoreRules::documentFlagAndCaption()
     QSignalSpy captions(&doc, &DocumentModel::captionChanged);
     QCOMPARE(doc.caption(), QStringLiteral(" - Markloom"));
     doc.navigationStarted();
+    QCOMPARE(doc.caption(), QStringLiteral("読み込み中… - Markloom")); // the first page is on its way
     QVERIFY(doc.acceptsDocument());
     doc.documentShown({QStringLiteral("mltest://a/f.html"), QStringLiteral("Frame")}, false);
     doc.documentShown({QStringLiteral("mltest://a/one.html"), QStringLiteral("One")}, true);
@@ -234,8 +237,8 @@ void TestCoreRules::documentFlagAndCaption()
     doc.documentShown({QStringLiteral("mltest://a/two.html"), QStringLiteral("Two")}, true);
     QCOMPARE(doc.caption(), QStringLiteral("Two - Markloom"));
     QVERIFY(!doc.isModified() && doc.hasFile());
-    doc.setModified(true); // the first edit after every page shows the mark
-    QCOMPARE(doc.caption(), QStringLiteral("Two* a.txt - Markloom"));
+    doc.setModified(true); // the first edit after every page shows the mark; a.txt holds another page
+    QCOMPARE(doc.caption(), QStringLiteral("Two* - Markloom"));
     QVERIFY(!doc.acceptsDocument());
     doc.navigationStarted();
     doc.navigationEnded(); // nothing came: pages of their own are refused again over edits
@@ -244,8 +247,97 @@ void TestCoreRules::documentFlagAndCaption()
     QStringList seen;
     for (const QList<QVariant> &args : captions)
         seen << args.at(0).toString().chopped(11); // without " - Markloom"
-    QCOMPARE(seen, (QStringList{"Frame", "One", "One*", "One a.txt", "One* a.txt", "One a.txt", "One* a.txt", "Two",
-                                "Two* a.txt", "Two a.txt", "Two* a.txt"}));
+    QCOMPARE(seen, (QStringList{"読み込み中…", "Frame", "One", "One*", "One a.txt", "One* a.txt", "One a.txt",
+                                "One* a.txt", "Two", "Two*", "Two", "Two*"}));
+}
+
+void TestCoreRules::pageDocuments_data()
+{
+    QTest::addColumn<QString>("events"); // documents arriving (f<path>, top), "nav" for a load the user starts
+    QTest::addColumn<QString>("listed"); // as 表示 → フレーム lists them, indented by depth
+    QTest::newRow("frames before the page") << "f0 f1 top" << "top | f0 | f1";
+    QTest::newRow("nested frames under their parent") << "f0.1 f0.0 f0 f1 top" << "top | f0 | -f0.0 | -f0.1 | f1";
+    QTest::newRow("a frame reported twice, once") << "f0.0 f0 f0.0 top" << "top | f0 | -f0.0";
+    QTest::newRow("tenth frame after the second") << "f10 f2 top" << "top | f2 | f10";
+    QTest::newRow("a second page alone") << "f0 top nav f5 top" << "top | f5";
+    QTest::newRow("after a stopped load") << "f0 top nav f3 nav f4 top" << "top | f4";
+    QTest::newRow("a page of its own after the first") << "f0 top top" << "top";
+}
+
+void TestCoreRules::pageDocuments()
+{
+    QFETCH(QString, events);
+    QFETCH(QString, listed);
+    DocumentModel doc;
+    for (const QString &e : events.split(QLatin1Char(' '))) {
+        if (e == QLatin1String("nav"))
+            doc.navigationStarted();
+        else if (e == QLatin1String("top"))
+            doc.documentShown({QStringLiteral("mltest://a/"), QStringLiteral("top")}, true);
+        else
+            doc.documentShown({QStringLiteral("mltest://a/") + e, e}, false, QString(), e.mid(1));
+    }
+    QStringList got;
+    for (const PageDocument &d : doc.pageDocuments())
+        got << QString(qMax(0, d.depth() - 1), QLatin1Char('-')) + d.document.nameProp;
+    QCOMPARE(got.join(QStringLiteral(" | ")), listed);
+    QCOMPARE(doc.shownDocument(), 0);
+}
+
+void TestCoreRules::addressList_data()
+{
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<QStringList>("expected");
+    QStringList fifty;
+    for (int i = 0; i < 50; ++i)
+        fifty << QString::number(i);
+    QTest::newRow("first") << QStringList() << "a" << QStringList{"a"};
+    QTest::newRow("new on top") << QStringList{"a", "b"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("repeated moves up, once") << QStringList{"a", "b", "c"} << "c" << QStringList{"c", "a", "b"};
+    QTest::newRow("already on top") << QStringList{"a", "b"} << "a" << QStringList{"a", "b"};
+    QTest::newRow("nothing loaded") << QStringList{"a"} << "" << QStringList{"a"};
+    QTest::newRow("the oldest goes past 50") << fifty << "new" << QStringList{"new"} + fifty.mid(0, 49);
+    QTest::newRow("repeated at 50 keeps all") << fifty << "49" << QStringList{"49"} + fifty.mid(0, 49);
+}
+
+void TestCoreRules::addressList()
+{
+    QFETCH(QStringList, list);
+    QFETCH(QString, loaded);
+    QFETCH(QStringList, expected);
+    QCOMPARE(addresslist::loaded(list, loaded), expected);
+}
+
+void TestCoreRules::clearOf_data()
+{
+    // A 300 x 100 window on a 1600 x 1000 screen.
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("hit");
+    QTest::addColumn<QRect>("expected");
+    const QRect w(400, 300, 300, 100);
+    QTest::newRow("hit elsewhere: stays") << w << QRect(100, 100, 50, 16) << w;
+    QTest::newRow("hit under it: below the hit") << w << QRect(450, 350, 50, 16) << QRect(400, 366, 300, 100);
+    QTest::newRow("hit on its top row") << w << QRect(450, 300, 50, 16) << QRect(400, 316, 300, 100);
+    QTest::newRow("no room below: above") << QRect(400, 850, 300, 100) << QRect(450, 900, 50, 16)
+                                          << QRect(400, 800, 300, 100);
+    QTest::newRow("exactly room below") << QRect(400, 850, 300, 100) << QRect(450, 884, 50, 16)
+                                        << QRect(400, 900, 300, 100);
+    QTest::newRow("no room either way: stays") << QRect(400, 0, 300, 1000) << QRect(450, 500, 50, 16)
+                                               << QRect(400, 0, 300, 1000);
+}
+
+void TestCoreRules::clearOf()
+{
+    QFETCH(QRect, window);
+    QFETCH(QRect, hit);
+    QFETCH(QRect, expected);
+    QCOMPARE(::clearOf(window, hit, QRect(0, 0, 1600, 1000)), expected);
+    // A frame that must fit a screen, moved and cut to it.
+    QCOMPARE(::fitInside(window, QRect(0, 0, 1600, 1000)), window);
+    QCOMPARE(::fitInside(QRect(20, 80, 1568, 952), QRect(0, 24, 1600, 976)), QRect(20, 48, 1568, 952));
+    QCOMPARE(::fitInside(QRect(-10, 900, 1700, 400), QRect(0, 24, 1600, 976)), QRect(0, 600, 1600, 400));
+    QCOMPARE(::fitInside(QRect(0, 0, 900, 2000), QRect(0, 24, 1600, 976)), QRect(0, 24, 900, 976));
 }
 
 void TestCoreRules::docName_data()
@@ -278,6 +370,8 @@ void TestCoreRules::besideRect_data()
     const QSize w(460, 300);
     QTest::newRow("right") << QRect(100, 50, 800, 600) << w << QRect(900, 50, 462, 324);
     QTest::newRow("left") << QRect(900, 50, 600, 600) << w << QRect(438, 50, 462, 324);
+    QTest::newRow("exactly fits on the right") << QRect(100, 50, 1038, 600) << w << QRect(1138, 50, 462, 324);
+    QTest::newRow("exactly fits on the left") << QRect(462, 50, 1000, 600) << w << QRect(0, 50, 462, 324);
     QTest::newRow("narrowed on the wider side") << QRect(340, 50, 870, 800) << w << QRect(1210, 50, 390, 324);
     QTest::newRow("narrowed on the left") << QRect(400, 50, 1100, 800) << w << QRect(0, 50, 400, 324);
     QTest::newRow("no side wide enough: over the edge") << QRect(100, 0, 1400, 900) << w << QRect(1138, 0, 462, 324);

@@ -7,10 +7,34 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
 
 using S = QsciScintillaBase;
+
+// Qt's own boundary rules over a whole text: what a screen reader expects.
+class Whole final : public QAccessibleTextInterface
+{
+public:
+    explicit Whole(const QString &text) : m_text(text) {}
+    QString text(int startOffset, int endOffset) const override { return m_text.mid(startOffset, endOffset - startOffset); }
+    int characterCount() const override { return int(m_text.size()); }
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int *startOffset, int *endOffset) const override { return *startOffset = *endOffset = 0, QString(); }
+
+private:
+    QString m_text;
+};
 
 class TestSourcePane : public QObject
 {
@@ -56,6 +80,37 @@ private Q_SLOTS:
         const long longest = x(pane.SendScintilla(S::SCI_GETLINEENDPOSITION, 0UL)) - x(0);
         const long width = pane.SendScintilla(S::SCI_GETSCROLLWIDTH);
         QVERIFY(width >= longest && width < longest + 300);
+    }
+
+    // After the wrap switch, a page set over another and an undo of a whole
+    // replacement, the scroll bar shows the column the view is at.
+    void scrollBarFollowsTheView()
+    {
+        SourcePane pane;
+        pane.resize(300, 200);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        const QString longLine = QStringLiteral("<p>") + QStringLiteral("word ").repeated(2000) + QStringLiteral("</p>\nshort\n");
+        const auto agrees = [&pane](const char *step) {
+            pane.viewport()->repaint();
+            QVERIFY2(pane.horizontalScrollBar()->value() == pane.SendScintilla(S::SCI_GETXOFFSET), step);
+        };
+        pane.SetText(longLine);
+        pane.SendScintilla(S::SCI_LINEEND);
+        pane.viewport()->repaint();
+        QVERIFY(pane.SendScintilla(S::SCI_GETXOFFSET) > 1000);
+        agrees("scrolled to the end");
+        pane.setWrapMode(QsciScintilla::WrapWord);
+        agrees("wrapped");
+        pane.setWrapMode(QsciScintilla::WrapNone);
+        agrees("unwrapped");
+        pane.SendScintilla(S::SCI_LINEEND);
+        pane.ReplaceText(QStringLiteral("x\n"));
+        agrees("replaced");
+        pane.undo();
+        agrees("undone");
+        pane.SetText(QStringLiteral("other\n"));
+        agrees("another page");
     }
 
     void selection()
@@ -108,6 +163,106 @@ private Q_SLOTS:
         pane.SetSyntaxColour(false);
         QCOMPARE(pane.PaneFontSize(), 9.5);
         QCOMPARE(pane.BackColor(), QColor(Qt::black));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");   // as the keyboard gives it
+        QTest::addColumn<QString>("after");  // the pane's text afterwards, from "ab" with the caret at the end
+        QTest::addColumn<bool>("toWindow");  // the key went on to the window
+        const int none = Qt::NoModifier, alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("a letter types") << int(Qt::Key_Q) << none << "q" << "abq" << false;
+        QTest::newRow("shifted, too") << int(Qt::Key_Q) << int(Qt::ShiftModifier) << "Q" << "abQ" << false;
+        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << alt << "q" << "ab" << true;
+        QTest::newRow("Alt+1") << int(Qt::Key_1) << alt << "1" << "ab" << true;
+        QTest::newRow("Alt+Shift+O") << int(Qt::Key_O) << int(alt | Qt::ShiftModifier) << "O" << "ab" << true;
+        QTest::newRow("Ctrl+,") << int(Qt::Key_Comma) << ctrl << "," << "ab" << true;
+        QTest::newRow("Meta+V") << int(Qt::Key_V) << int(Qt::MetaModifier) << "v" << "ab" << true;
+        QTest::newRow("Ctrl+Alt+E") << int(Qt::Key_E) << int(ctrl | alt) << "e" << "ab" << true;
+        // Chords the editor has a command for stay its own.
+        QTest::newRow("Ctrl+Backspace deletes a word") << int(Qt::Key_Backspace) << ctrl << "" << "" << false;
+        QTest::newRow("Tab types a tab") << int(Qt::Key_Tab) << none << "\t" << "ab\t" << false;
+    }
+
+    // Keys type only text: a chord no command takes inserts nothing, leaves
+    // the pane unmodified and reaches the window, where its shortcuts are.
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(QString, after);
+        QFETCH(bool, toWindow);
+        QWidget window;
+        auto *pane = new SourcePane(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        pane->SetText(QStringLiteral("ab"));
+        pane->SetSelStart(2);
+        pane->setFocus();
+        struct Heard : QObject {
+            QList<int> keys; // the modifier keys pressed for the chord come too
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() == QEvent::KeyPress)
+                    keys << static_cast<QKeyEvent *>(e)->key();
+                return false;
+            }
+        } heard;
+        window.installEventFilter(&heard);
+        QTest::sendKeyEvent(QTest::Click, pane, Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(pane->Text(), after);
+        QCOMPARE(pane->isModified(), after != QLatin1String("ab"));
+        QCOMPARE(heard.keys.contains(key), toWindow);
+    }
+
+    // Every boundary a screen reader asks for comes out as Qt's own rules give
+    // it over the whole text, at the start, past 10,000 and at the end of a
+    // long text with CR LF, pairs and sentences.
+    void accessibleBoundaries()
+    {
+        QString text;
+        for (int i = 0; text.size() < 50000; ++i) {
+            text += QStringLiteral(u"Word%1 😀 日本語 and more. ").arg(i);
+            if (i % 5 == 4 && (i < 600 || i > 1000)) // and one line of some 11,000
+                text += QStringLiteral("\r\n");
+        }
+        SourcePane pane;
+        pane.SetText(text);
+        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&pane);
+        QAccessibleTextInterface *ti = iface->textInterface();
+        const Whole whole(text);
+        int checked = 0;
+        QStringList wrong;
+        const int count = int(text.size());
+        for (const int at : {0, 1, 7, 9999, 10000, 10003, 10017, 12345, 25000, 25001, count - 12, count - 1, count}) {
+            for (const auto type : {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+                                    QAccessible::LineBoundary}) {
+                for (int side = 0; side < 3; ++side) {
+                    int s0 = -1, e0 = -1, s1 = -1, e1 = -1;
+                    // Qt's own rules never return from the sentence at the very end: nothing is there.
+                    const bool endless = at == count && side == 1 && type == QAccessible::SentenceBoundary;
+                    const QString expected = endless     ? QString()
+                                             : side == 0 ? whole.textBeforeOffset(at, type, &s0, &e0)
+                                             : side == 1 ? whole.textAtOffset(at, type, &s0, &e0)
+                                                         : whole.textAfterOffset(at, type, &s0, &e0);
+                    const QString got = side == 0   ? ti->textBeforeOffset(at, type, &s1, &e1)
+                                        : side == 1 ? ti->textAtOffset(at, type, &s1, &e1)
+                                                    : ti->textAfterOffset(at, type, &s1, &e1);
+                    // Nothing there: Qt's rules may leave one end at -1 and the other not.
+                    if (expected.isEmpty() && (s0 < 0 || e0 < 0))
+                        s0 = e0 = -1;
+                    if (got != expected || s1 != s0 || e1 != e0)
+                        wrong << QStringLiteral("at %1, type %2, side %3: [%4,%5] for [%6,%7] \"%8\"")
+                                     .arg(at).arg(int(type)).arg(side).arg(s1).arg(e1).arg(s0).arg(e0).arg(expected.left(30));
+                    ++checked;
+                }
+            }
+        }
+        QCOMPARE(wrong.mid(0, 8), QStringList());
+        QCOMPARE(checked, 13 * 4 * 3);
     }
 
     // Keys: \b Backspace, \n Enter, \x01 Shift+Left, \x02 a screen reader replaces

@@ -1,7 +1,9 @@
-// The safe file writer, without windows. The refused targets are covered
-// through the window.
+// The safe file writer, where Save writes, and the find step, without
+// windows. The refused targets are covered through the file commands.
 
 #include "disklimit.h"
+#include "edit/findstep.h"
+#include "edit/saverule.h"
 #include "edit/sourcefilewriter.h"
 #include "support/testenv.h"
 
@@ -21,6 +23,10 @@ private Q_SLOTS:
     void save();
     void readOnlyFolderKeepsEarlierFile();
     void characterDevicesAreWrittenInPlace();
+    void saveRoute_data();
+    void saveRoute();
+    void findStep_data();
+    void findStep();
 
 private:
     QTemporaryDir m_dir;
@@ -113,6 +119,67 @@ void TestEditCore::characterDevicesAreWrittenInPlace()
     QCOMPARE(sourcefile::writeBytes(QStringLiteral("/dev/null"), "x"), WriteResult::Ok);
     QVERIFY(::stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode));
     QVERIFY(::stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode));
+}
+
+void TestEditCore::saveRoute_data()
+{
+    QTest::addColumn<quint64>("shown");     // the document in the pane; 0: none
+    QTest::addColumn<QString>("shownUrl");
+    QTest::addColumn<QString>("savedPath"); // empty: never saved
+    QTest::addColumn<quint64>("savedDoc");  // the document in the pane at the save
+    QTest::addColumn<bool>("empty");
+    QTest::addColumn<bool>("writes");
+    const QString page("mltest://a/"), file("/d/a.html");
+    QTest::newRow("never saved") << 1ull << page << QString() << 0ull << false << false;
+    QTest::newRow("the document saved") << 1ull << page << file << 1ull << false << true;
+    QTest::newRow("the document saved, emptied") << 1ull << page << file << 1ull << true << false;
+    QTest::newRow("another document") << 2ull << page << file << 1ull << false << false;
+    QTest::newRow("nothing shown, nothing was") << 0ull << QString() << file << 0ull << false << false;
+    QTest::newRow("read from the file") << 3ull << "file:///d/a.html" << file << 1ull << false << true;
+    QTest::newRow("read from it by another spelling") << 3ull << "file:///d/./a.html" << file << 1ull << false << true;
+    QTest::newRow("read from it, emptied") << 3ull << "file:///d/a.html" << file << 1ull << true << false;
+    QTest::newRow("read from another file") << 3ull << "file:///d/b.html" << file << 1ull << false << false;
+    QTest::newRow("the same path on a site") << 3ull << "http://x/d/a.html" << file << 1ull << false << false;
+}
+
+void TestEditCore::saveRoute()
+{
+    QFETCH(quint64, shown);
+    QFETCH(QString, shownUrl);
+    QFETCH(QString, savedPath);
+    QFETCH(quint64, savedDoc);
+    QFETCH(bool, empty);
+    QFETCH(bool, writes);
+    QCOMPARE(saverule::route({shown, shownUrl}, {savedPath, savedDoc}, empty) == saverule::Route::Write, writes);
+}
+
+void TestEditCore::findStep_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<int>("hit");
+    QTest::newRow("case counts") << "abcABC" << "ABC" << 1 << true << 4;
+    QTest::newRow("any case") << "abcABC" << "ABC" << 1 << false << 1;
+    QTest::newRow("any case, from further on") << "aBa" << "A" << 2 << false << 3;
+    QTest::newRow("Z and z") << "xz" << "Z" << 0 << false << 2;
+    QTest::newRow("full width, any case") << "ａｂＣ" << "ＡＢｃ" << 1 << false << 1;
+    QTest::newRow("full width, case counts") << "ａｂＣ" << "ＡＢｃ" << 1 << true << 0;
+    QTest::newRow("width still counts") << "ABC" << "ａｂｃ" << 1 << false << 0;
+    QTest::newRow("other letters keep their case") << "éΑ" << "Éα" << 1 << false << 0;
+    QTest::newRow("not letters") << "[@`{" << "{`@[" << 1 << false << 0;
+    QTest::newRow("beyond the text") << "abc" << "" << 4 << false << 0;
+}
+
+void TestEditCore::findStep()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(int, from);
+    QFETCH(bool, matchCase);
+    QFETCH(int, hit);
+    QCOMPARE(findstep::findNext(text, needle, from, matchCase), hit);
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestEditCore)

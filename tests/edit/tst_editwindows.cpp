@@ -1,23 +1,32 @@
-// Edit commands, the find dialog, the About box, the external browser and the
-// toolbar, on a shown main window with scripted prompts and desktop services.
+// Edit commands, the find dialog, the About box, the external browser, the
+// toolbar and the unsaved-edits question, on a shown main window with scripted
+// prompts and desktop services; no page is ever loaded.
 
 #include "app/markloomform.h"
 #include "edit/aboutdialog.h"
 #include "edit/findandreplacedialog.h"
+#include "favorites/favform.h"
 #include "platform/sourcepane.h"
-#include "settings/settingdialog.h"
 #include "platform/webbrowser.h"
+#include "settings/settingdialog.h"
 #include "support/scripted.h"
 #include "support/testpages.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QComboBox>
-#include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(unsaved::Answer)
 
 static QString selection(SourcePane *pane)
 {
@@ -34,13 +43,15 @@ private Q_SLOTS:
     void keystrokeReachesFocusedControl();
     void findSteps_data();
     void findSteps();
-    void findAgainWithTheWindowClosed();
+    void findMemoryOutlivesTheWindow();
+    void findWindowMovesOffTheHit();
     void enterSearchesAndKeepsTheKeyboard();
-    void topmostAfterFirstSearchUntilCancel();
     void aboutStaysOneWindow();
-    void toolbarRunsEveryCommand();
-    void keys_data();
-    void keys();
+    void screenReadersSeeTheWindowsOnly();
+    void commands_data();
+    void commands();
+    void unsavedEditsQuestion_data();
+    void unsavedEditsQuestion();
 
 private:
     FindAndReplaceDialog *openFind()
@@ -79,14 +90,17 @@ void TestEditWindows::keystrokeReachesFocusedControl_data()
     QTest::addColumn<int>("selLength");
     QTest::addColumn<QString>("expectedText");
     QTest::addColumn<QString>("expectedClipboard");
+    // Menu items and the toolbar's buttons alike.
     QTest::newRow("copy in the bar") << "ID_Copy" << false << "mltest://a" << 0 << 6 << "mltest://a" << "mltest";
+    QTest::newRow("copy button in the pane") << "Copy_Button" << true << "abc" << 1 << 1 << "abc" << "b";
     QTest::newRow("cut in the pane") << "ID_Cut" << true << "a日本語" << 1 << 2 << "a語" << "日本";
+    QTest::newRow("cut button in the bar") << "Cut_Button" << false << "abc" << 0 << 1 << "bc" << "a";
     QTest::newRow("paste in the bar") << "ID_Pst" << false << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
-    QTest::newRow("paste in the pane") << "ID_Pst" << true << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
+    QTest::newRow("paste button in the pane") << "Past_Button" << true << "abcdef" << 2 << 2 << "abCLIPef" << "CLIP";
     QTest::newRow("delete in the bar") << "ID_Del" << false << "abcdef" << 1 << 3 << "aef" << "CLIP";
-    QTest::newRow("delete after the caret") << "ID_Del" << true << "abc" << 1 << 0 << "ac" << "CLIP";
+    QTest::newRow("delete button after the caret") << "Del_Button" << true << "abc" << 1 << 0 << "ac" << "CLIP";
     QTest::newRow("undo in the pane") << "ID_Undo" << true << "abc" << 3 << 0 << "abc" << "CLIP";
-    QTest::newRow("undo in the bar") << "ID_Undo" << false << "abc" << 3 << 0 << "abc" << "CLIP";
+    QTest::newRow("undo button in the bar") << "Back_Button" << false << "abc" << 3 << 0 << "abc" << "CLIP";
     QTest::newRow("select all, empty") << "ID_AllSel" << true << "" << 0 << 0 << "" << "CLIP";
     QTest::newRow("select all") << "ID_AllSel" << true << "日本\r\n\U0001F600" << 1 << 0 << "日本\r\n\U0001F600"
                                 << "CLIP";
@@ -114,7 +128,7 @@ void TestEditWindows::keystrokeReachesFocusedControl()
     m_pane->SetSelStart(selStart);
     m_pane->SetSelLength(selLength);
     bar->setSelection(selStart, selLength);
-    if (command == QLatin1String("ID_Undo"))
+    if (command == QLatin1String("ID_Undo") || command == QLatin1String("Back_Button"))
         QTest::keyClicks(target, QStringLiteral("XY")); // both controls undo a run of typing in one step
     const QString before = inPane ? m_pane->Text() : bar->text();
 
@@ -133,16 +147,12 @@ void TestEditWindows::findSteps_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("changedText"); // replaces the text after the first click when not empty
-    QTest::addColumn<QStringList>("needles"); // one per click
+    QTest::addColumn<QStringList>("needles"); // one per click; a leading "~": the case box unticked
     QTest::addColumn<QStringList>("expected"); // selection "start+length", "end" or "nowhere"
     const QString same;
     QTest::newRow("abcabc") << "abcabc" << same << QStringList(4, "abc") << QStringList{"0+3", "3+3", "end", "0+3"};
-    QTest::newRow("hit on the last character") << "aa" << same << QStringList(3, "a")
-                                               << QStringList{"0+1", "1+1", "end"};
-    QTest::newRow("longer than the text") << "abc" << same << QStringList(2, "abcd")
-                                          << QStringList{"nowhere", "nowhere"};
-    QTest::newRow("case counts") << "abc" << same << QStringList{"ABC"} << QStringList{"nowhere"};
-    QTest::newRow("changed text ends the pass") << "abcx" << same << QStringList{"b", "a"} << QStringList{"1+1", "end"};
+    QTest::newRow("case box unticked") << "xAbc abc" << same << QStringList(3, "~aBC")
+                                       << QStringList{"1+3", "5+3", "end"};
     QTest::newRow("changed text found nowhere") << "abcx" << same << QStringList{"b", "z"}
                                                 << QStringList{"1+1", "nowhere"};
     QTest::newRow("text changed between clicks") << "abcabc" << "abcxabc" << QStringList(2, "abc")
@@ -163,6 +173,8 @@ void TestEditWindows::findSteps()
     QStringList messages;
     for (int i = 0; i < needles.size(); ++i) {
         const QString before = selection(m_pane);
+        find->MatchCaseCheck->setChecked(!needles[i].startsWith(QLatin1Char('~')));
+        needles[i].remove(QLatin1Char('~'));
         find->FindComb->setEditText(needles[i]);
         QTest::mouseClick(find->FindButton, Qt::LeftButton);
         const bool end = expected[i] == QLatin1String("end") || expected[i] == QLatin1String("nowhere");
@@ -179,14 +191,18 @@ void TestEditWindows::findSteps()
     }
 }
 
-// With the find window closed, 次を検索 goes on with its last text from the
-// caret, past a hit selected there, and starts from the top after the end.
-void TestEditWindows::findAgainWithTheWindowClosed()
+// Closing the find window loses nothing: 次を検索 goes on with the last text
+// from the caret, past a hit selected there, and starts from the top after
+// the end; reopened, the window has its texts, its case box and the last text
+// selected, so typing replaces it.
+void TestEditWindows::findMemoryOutlivesTheWindow()
 {
-    m_pane->SetText(QStringLiteral("ab ab ab"));
+    m_pane->SetText(QStringLiteral("ab AB ab"));
     FindAndReplaceDialog *find = openFind();
-    find->FindComb->setEditText(QStringLiteral("ab"));
-    find->FindButton->click();
+    QVERIFY(find->MatchCaseCheck->isChecked());
+    find->MatchCaseCheck->setChecked(false);
+    QTest::keyClicks(find->FindComb, QStringLiteral("Ab"));
+    QTest::keyClick(find->FindComb, Qt::Key_Return);
     find->CancelButton->click();
     QTRY_VERIFY(!m_form->findDialog());
     QStringList steps; // from the hit still selected
@@ -197,6 +213,31 @@ void TestEditWindows::findAgainWithTheWindowClosed()
     QCOMPARE(steps, (QStringList{"3+2", "6+2", "6+2", "0+2"}));
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("検索が終了しました。")});
     QVERIFY(!m_form->findDialog());
+
+    m_pane->SetSelStart(1);
+    find = openFind();
+    QCOMPARE(find->FindComb->count(), 1);
+    QCOMPARE(find->FindComb->itemText(0), QStringLiteral("Ab"));
+    QVERIFY(!find->MatchCaseCheck->isChecked());
+    QCOMPARE(find->FindComb->lineEdit()->selectedText(), QStringLiteral("Ab"));
+    QTest::keyClicks(find->FindComb, QStringLiteral("b"));
+    QCOMPARE(find->FindComb->currentText(), QStringLiteral("b"));
+}
+
+// A hit the find window would cover is uncovered: the window moves.
+void TestEditWindows::findWindowMovesOffTheHit()
+{
+    m_pane->SetText(QStringLiteral("first line\nsecond target line\nthird"));
+    FindAndReplaceDialog *find = openFind();
+    QVERIFY(QTest::qWaitForWindowExposed(find));
+    m_pane->SetSelStart(11);
+    m_pane->SetSelLength(6);
+    find->move(m_pane->SelRect().topLeft() - QPoint(10, 10));
+    QTRY_VERIFY(find->frameGeometry().intersects(m_pane->SelRect()));
+    find->FindComb->setEditText(QStringLiteral("target"));
+    find->FindButton->click();
+    QCOMPARE(selection(m_pane), QStringLiteral("18+6"));
+    QTRY_VERIFY(!find->frameGeometry().intersects(m_pane->SelRect()));
 }
 
 // Enter in the search box files the text once and searches at once; the
@@ -209,13 +250,13 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     m_pane->SetSelStart(5);
     m_pane->SetSelLength(2);
     FindAndReplaceDialog *find = openFind();
-    QVERIFY(find->isWindow() && !find->parentWidget());
+    QVERIFY(find->isWindow() && !find->parentWidget() && !find->isTopmost());
     QCOMPARE(find->FindComb->currentText(), QStringLiteral("me"));
     QVERIFY(QTest::qWaitForWindowActive(find));
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
-    m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, emptied
+    find->FindComb->setEditText(QString());
+    m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, as it was
     QCOMPARE(openFind(), find);
-    QCOMPARE(find->FindComb->currentText(), QString());
 
     QTest::keyClicks(find->FindComb, QStringLiteral("find"));
     QTest::keyClick(find->FindComb, Qt::Key_Return);
@@ -234,32 +275,16 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     QCOMPARE(find->FindComb->count(), 2);
     QCOMPARE(find->FindComb->itemText(1), QString());
 
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_VERIFY(!m_form->findDialog());
-}
-
-void TestEditWindows::topmostAfterFirstSearchUntilCancel()
-{
-    m_pane->SetText(QStringLiteral("ab"));
-    QPointer<FindAndReplaceDialog> find = openFind();
-    QVERIFY(find->isVisible() && !find->isTopmost());
-    find->FindComb->setEditText(QStringLiteral("b"));
-    find->FindButton->click();
-    QVERIFY(find->isTopmost() && find->isVisible());
-
-    // The end notice is not hidden behind the dialog; afterwards it is on top again.
+    // On top since the first search; the end notice is not hidden behind it.
+    QVERIFY(find->isTopmost());
     bool topmostDuringMessage = true;
     m_prompts->onMessage = [&] { topmostDuringMessage = find->isTopmost(); };
+    find->FindComb->setEditText(QStringLiteral("absent"));
     find->FindButton->click();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QVERIFY(!topmostDuringMessage && find->isTopmost() && find->isVisible());
-
-    // Cancel unloads it: the next one starts afresh.
-    find->FindComb->addItem(QStringLiteral("history"));
-    QTest::mouseClick(find->CancelButton, Qt::LeftButton);
-    QTRY_VERIFY(find.isNull());
-    FindAndReplaceDialog *again = openFind();
-    QVERIFY(again->searchPos() == 0 && again->FindComb->count() == 0 && !again->isTopmost());
+    QVERIFY(!topmostDuringMessage && find->isTopmost());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!m_form->findDialog());
+    QVERIFY(!openFind()->isTopmost() && m_form->findDialog()->searchPos() == 0); // a new one
 }
 
 // Modeless, one window however often it is asked for; OK and Esc close it.
@@ -276,119 +301,85 @@ void TestEditWindows::aboutStaysOneWindow()
     }
 }
 
-// Each button runs its command through its own action; indexes out of range
-// open the external browser.
-void TestEditWindows::toolbarRunsEveryCommand()
+void TestEditWindows::commands_data()
 {
-    auto press = [this](const char *key) {
-        QAction *button = m_form->action(QString::fromLatin1(key));
-        QVERIFY2(button && button->isEnabled(), key);
-        button->trigger();
-    };
-    m_pane->SetText(QStringLiteral("abcdef"));
-    m_pane->setFocus();
-    QTRY_VERIFY(m_pane->hasFocus());
-    press("Save_Button"); // never saved: the save dialog
-    QCOMPARE(m_prompts->saveInitialNames.size(), 1);
-    m_pane->SetSelStart(1);
-    m_pane->SetSelLength(1);
-    press("Copy_Button");
-    QTRY_COMPARE(QApplication::clipboard()->text(), QStringLiteral("b"));
-    press("Cut_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("acdef"));
-    press("Past_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("abcdef"));
-    press("Back_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("acdef"));
-    m_pane->SetSelStart(0);
-    press("Del_Button");
-    QTRY_COMPARE(m_pane->Text(), QStringLiteral("cdef"));
-    m_pane->SetSelStart(1);
-    m_pane->SetSelLength(2);
-    press("Sch_Button");
-    QCOMPARE(m_form->findDialog()->FindComb->currentText(), QStringLiteral("de"));
-
-    // The bar's text goes as it is, typed but not visited; a refusal is reported.
-    m_form->AddressBarCombo->setEditText(QStringLiteral("example.org/a b"));
-    press("IE_Button");
-    const QUrl url = WebBrowser::urlFromUserInput(QStringLiteral("example.org/a b"));
-    QCOMPARE(url.host(), QStringLiteral("example.org"));
-    QCOMPARE(m_shell->openedUrls, QList<QUrl>{url});
-    QVERIFY(m_prompts->messages.isEmpty());
-    m_shell->answer = false;
-    m_form->action(QStringLiteral("ID_IEVIEW"))->trigger();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    // The options entry cannot be chosen.
-    QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
-
-    // Home asks about the edits; then it empties the pane and switches the
-    // page commands off; stop switches them on again at once.
-    press("home_Button");
-    QCOMPARE(m_prompts->saveQuestions, 1);
-    QCOMPARE(m_pane->Text(), QStringLiteral("cdef"));
-    m_prompts->saveQuestionAnswers << unsaved::Answer::Discard;
-    press("home_Button");
-    QCOMPARE(m_pane->Text(), QString());
-    QVERIFY(!m_form->action(QStringLiteral("Save_Button"))->isEnabled());
-    QVERIFY(!m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-    press("Stop_Button1");
-    QVERIFY(m_form->action(QStringLiteral("Save_Button"))->isEnabled());
-    QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-}
-
-void TestEditWindows::keys_data()
-{
-    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("trigger"); // a key pressed in the pane, or a button or menu item
     QTest::addColumn<QString>("effect");
-    const auto row = [](const char *key, const char *effect) {
-        QTest::addRow("%s: %s", key, effect) << QKeySequence(QString::fromLatin1(key)) << QString::fromLatin1(effect);
+    const auto row = [](const char *trigger, const char *effect) {
+        QTest::addRow("%s: %s", trigger, effect) << QString::fromLatin1(trigger) << QString::fromLatin1(effect);
     };
     row("Ctrl+S", "save dialog");
+    row("Save_Button", "save dialog");
     row("Ctrl+Shift+S", "save dialog");
     row("Ctrl+N", "new copy");
     row("Ctrl+W", "closed");
     row("Ctrl+F", "find");
+    row("Sch_Button", "find");
     row("F3", "find");
     row("Ctrl+,", "settings");
     row("Alt+Home", "home");
+    row("home_Button", "home");
+    row("IE_Button", "browser");
     for (const char *key : {"Ctrl+L", "Alt+D", "F6"})
         row(key, "address bar");
+    row("ID_WordWrap", "wrapped");
+    row("ID_SyntaxColour", "plain");
     row("Ctrl+V", "pasted once");
     row("Ctrl+D", "nothing");
 }
 
-// Pressed in the pane: each key runs its command; the pane's own line
-// commands no longer surprise; an edit key acts once, as the pane's own.
-void TestEditWindows::keys()
+// Each key pressed in the pane and each toolbar button runs its command; the
+// pane's own line commands no longer surprise; an edit key acts once.
+void TestEditWindows::commands()
 {
-    QFETCH(QKeySequence, key);
+    QFETCH(QString, trigger);
     QFETCH(QString, effect);
     m_pane->SetText(QStringLiteral("abc"));
-    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/"));
+    m_pane->SetSelStart(1);
+    m_pane->SetSelLength(1);
+    m_form->AddressBarCombo->setEditText(QStringLiteral("example.org/a b"));
     m_pane->setFocus();
     QTRY_VERIFY(m_pane->hasFocus());
-    QTest::keySequence(m_pane, key);
+    m_form->settings().load(); // as at start-up: the switches show the settings
+    if (trigger.endsWith(QLatin1String("_Button")) || trigger.startsWith(QLatin1String("ID_")))
+        m_form->action(trigger)->trigger();
+    else
+        QTest::keySequence(m_pane, QKeySequence(trigger));
     const QString text = m_pane->Text();
     if (effect == QLatin1String("save dialog"))
-        QCOMPARE(m_prompts->saveInitialNames.size(), 1);
+        QCOMPARE(m_prompts->saveStarts.size(), 1);
     else if (effect == QLatin1String("new copy"))
         QCOMPARE(m_shell->starts.size(), 1);
     else if (effect == QLatin1String("closed"))
         QVERIFY(!m_form->isVisible());
     else if (effect == QLatin1String("find"))
-        QVERIFY(m_form->findDialog() && m_form->findDialog()->isVisible());
+        QVERIFY(m_form->findDialog() && m_form->findDialog()->FindComb->currentText() == QLatin1String("b"));
     else if (effect == QLatin1String("settings"))
         QVERIFY(m_form->settingDialog() && m_form->settingDialog()->isVisible());
-    else if (effect == QLatin1String("home"))
-        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-    else if (effect == QLatin1String("address bar"))
+    else if (effect == QLatin1String("home")) {
+        // Empties the pane and switches the page commands off; stop switches them on at once.
+        QVERIFY(text.isEmpty() && !m_form->action(QStringLiteral("Save_Button"))->isEnabled());
+        m_form->action(QStringLiteral("Stop_Button1"))->trigger();
+        QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    } else if (effect == QLatin1String("browser")) {
+        // The bar's text goes as it is, typed but not visited; a refusal is reported.
+        QCOMPARE(m_shell->openedUrls, QList<QUrl>{WebBrowser::urlFromUserInput(QStringLiteral("example.org/a b"))});
+        QVERIFY(m_prompts->messages.isEmpty());
+        m_shell->answer = false;
+        m_form->action(QStringLiteral("ID_IEVIEW"))->trigger();
+        QCOMPARE(m_prompts->messages.size(), 1);
+    } else if (effect == QLatin1String("address bar"))
         QTRY_VERIFY(m_form->AddressBarCombo->lineEdit()->hasFocus()
-                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("mltest://a/"));
+                    && m_form->AddressBarCombo->lineEdit()->selectedText() == QLatin1String("example.org/a b"));
+    else if (effect == QLatin1String("wrapped") || effect == QLatin1String("plain")) // the settings follow
+        QVERIFY(effect == QLatin1String("wrapped") ? m_pane->wrapMode() == QsciScintilla::WrapWord
+                                                      && m_form->settings().values().m_bWordWrap
+                                                   : !m_pane->SyntaxColour() && !m_form->settings().values().m_bSyntaxColour);
     else if (effect == QLatin1String("pasted once"))
-        QTRY_COMPARE(m_pane->Text(), QStringLiteral("CLIPabc"));
+        QTRY_COMPARE(m_pane->Text(), QStringLiteral("aCLIPc"));
     if (effect != QLatin1String("home") && effect != QLatin1String("pasted once"))
         QCOMPARE(text, QStringLiteral("abc"));
-    // The menus show every key, edit keys included.
+    // The menus show every key, edit keys included; the options entry cannot be chosen.
     if (effect == QLatin1String("nothing")) {
         QStringList shown;
         for (QAction *menu : m_form->menuBar()->actions())
@@ -396,7 +387,105 @@ void TestEditWindows::keys()
                 shown << item->text().section(QLatin1Char('\t'), 1) + item->shortcut().toString();
         QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
                  QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 F5 Ctrl+R Ctrl+,"));
+        QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
     }
+}
+
+void TestEditWindows::unsavedEditsQuestion_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<unsaved::Answer>("answer");
+    QTest::addColumn<QString>("saveAs"); // the file chosen when saving; empty: the dialog is cancelled
+    QTest::addColumn<bool>("proceeds");
+    using A = unsaved::Answer;
+    for (const char *action : {"enter", "drop", "home", "favourite", "close", "close box"})
+        QTest::addRow("%s, cancel", action) << action << A::Cancel << QString() << false;
+    QTest::newRow("enter, discard") << "enter" << A::Discard << QString() << true;
+    QTest::newRow("favourite, discard") << "favourite" << A::Discard << QString() << true;
+    QTest::newRow("home, save") << "home" << A::Save << "saved.html" << true;
+    QTest::newRow("close, save") << "close" << A::Save << "saved.html" << true;
+    QTest::newRow("enter, save cancelled") << "enter" << A::Save << QString() << false;
+    QTest::newRow("close, save fails") << "close" << A::Save << "no/such/dir/x.html" << false;
+}
+
+// Every action that would drop unsaved edits asks first and obeys: after
+// キャンセル, or a save that did not happen, text, caption, address and the
+// window stay exactly as they were.
+void TestEditWindows::unsavedEditsQuestion()
+{
+    QFETCH(QString, action);
+    QFETCH(unsaved::Answer, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, proceeds);
+    QTemporaryDir dir;
+    const QString favorites = qEnvironmentVariable("MARKLOOM_FAVORITES");
+    QVERIFY(QDir().mkpath(favorites));
+    QFile fav(favorites + QStringLiteral("/fav.url"));
+    QVERIFY(fav.open(QIODevice::WriteOnly) && fav.write("[InternetShortcut]\r\nURL=about:blank\r\n") > 0);
+    fav.close();
+    m_pane->SetText(QStringLiteral("<p>one</p>"));
+    m_form->document().documentShown({QStringLiteral("mltest://a/one.html"), QStringLiteral("One")}, true);
+    m_form->AddressBarCombo->setEditText(QStringLiteral("mltest://a/one.html"));
+    m_pane->insertAt(QStringLiteral("edited "), 0, 0);
+    const QString text = m_pane->Text();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("One* - Markloom"));
+    m_prompts->saveQuestionAnswers << answer;
+    if (!saveAs.isEmpty())
+        m_prompts->saveAnswers << Prompts::SaveChoice{dir.filePath(saveAs), saveAs};
+
+    const QString typed = QStringLiteral("about:blank");
+    if (action == QLatin1String("enter")) {
+        m_form->AddressBarCombo->setEditText(typed);
+        QTest::keyClick(m_form->AddressBarCombo, Qt::Key_Return);
+    } else if (action == QLatin1String("drop")) {
+        QMimeData data;
+        data.setUrls({QUrl(typed)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_pane->viewport(), &enter);
+        QApplication::sendEvent(m_pane->viewport(), &drop);
+    } else if (action == QLatin1String("home")) {
+        m_form->action(QStringLiteral("home_Button"))->trigger();
+    } else if (action == QLatin1String("favourite")) {
+        m_form->action(QStringLiteral("ID_fvView"))->trigger();
+        m_form->favForm()->FavTree_NodeClick(m_form->favForm()->FavTree->topLevelItem(0));
+    } else if (action == QLatin1String("close")) {
+        m_form->action(QStringLiteral("ID_Close"))->trigger();
+    } else {
+        m_form->close();
+    }
+    QCOMPARE(m_prompts->saveQuestions, 1);
+    QFile saved(dir.filePath(saveAs));
+    QCOMPARE(saved.open(QIODevice::ReadOnly) && saved.readAll() == text.toUtf8(), answer == unsaved::Answer::Save && proceeds);
+    QCOMPARE(m_form->isVisible(), !proceeds || !action.startsWith(QLatin1String("close")));
+    QCOMPARE(m_form->document().isModified(), !proceeds);
+    if (proceeds) {
+        QVERIFY(!m_form->windowTitle().contains(QLatin1Char('*')));
+        // A load the user asked for empties the pane at once; a favourite leaves it until its page comes.
+        QCOMPARE(m_pane->Text().isEmpty(), action != QLatin1String("favourite") && m_form->isVisible());
+        return;
+    }
+    QCOMPARE(m_pane->Text(), text);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("One* - Markloom"));
+    const bool inBar = action == QLatin1String("enter") || action == QLatin1String("drop");
+    QCOMPARE(m_form->AddressBarCombo->currentText(), inBar ? typed : QStringLiteral("mltest://a/one.html"));
+    QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
+    QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);
+}
+
+// The window a hidden browser renders into is no window of the program's to
+// a screen reader; the panes have names.
+void TestEditWindows::screenReadersSeeTheWindowsOnly()
+{
+    QSignalSpy done(m_form->WebBrowser1, &WebBrowser::documentComplete);
+    m_form->WebBrowser1->Navigate2(QStringLiteral("about:blank"));
+    QVERIFY(done.wait(30000));
+    QVERIFY(QGuiApplication::topLevelWindows().size() > 1); // the browser's own is there
+    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+    QCOMPARE(app->childCount(), 1);
+    QCOMPARE(app->child(0)->object(), m_form.get());
+    QCOMPARE(app->indexOfChild(app->child(0)), 0);
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_pane)->text(QAccessible::Name), QStringLiteral("ソース"));
 }
 
 MARKLOOM_UI_TEST_MAIN(TestEditWindows)

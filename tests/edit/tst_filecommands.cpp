@@ -1,124 +1,177 @@
-// Save, Save As, New and Close on the main window, with pages served by the
-// test and a scripted save dialog.
+// Save, Save As and New over a document model and a source pane, with a
+// scripted save dialog: no main window, no web engine.
 
-#include "app/markloomform.h"
+#include "app/documentmodel.h"
 #include "disklimit.h"
-#include "edit/findandreplacedialog.h"
+#include "edit/filecommands.h"
+#include "edit/saverule.h"
 #include "platform/sourcepane.h"
-#include "platform/webbrowser.h"
 #include "support/scripted.h"
-#include "support/testpages.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QDropEvent>
-#include <QMimeData>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QStringEncoder>
 #include <QtTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-using markloomtest::TestPages;
-Q_DECLARE_METATYPE(unsaved::Answer)
-
-static QByteArray systemBytes(const QString &text) { return QStringEncoder(QStringConverter::System).encode(text); }
-
 static QByteArray contents(const QString &path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
 }
+
+// What the main window does with them: pages arrive, edits are typed, the
+// pane is emptied for a load.
+struct Desk {
+    QWidget window;
+    SourcePane pane{&window};
+    DocumentModel document;
+    Services services;
+    markloomtest::Scripted scripted = markloomtest::installScripted(services);
+    FileCommands files{document, pane, services, &window};
+
+    Desk() { QObject::connect(&pane, &SourcePane::modificationChanged, &document, &DocumentModel::setModified); }
+    void page(const QString &url, const QString &name, bool top = true, const QString &framePath = QString())
+    {
+        const QString source = QStringLiteral("<p>%1</p>").arg(name);
+        pane.SetText(source);
+        document.documentShown({url, name}, top, source, framePath);
+    }
+    void edit(const QString &text) { pane.insertAt(text, 0, 0); }
+};
 
 class TestFileCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    }
     void cleanup();
-    void saveAsThenNavigationThenSave();
+    void saveGoesWhereThePaneCameFrom_data();
+    void saveGoesWhereThePaneCameFrom();
     void savedBytesAreThePaneText_data();
     void savedBytesAreThePaneText();
     void failedWriteKeepsState_data();
     void failedWriteKeepsState();
     void newStartsCopy_data();
     void newStartsCopy();
-    void unsavedEditsQuestion_data();
-    void unsavedEditsQuestion();
+    void saveDialog();
 
 private:
-    // A form loaded with page a/one.html (document name "One"), or without a page.
-    void makeForm(const QString &url = TestPages::url(QStringLiteral("a/one.html")));
     QString inDir(const QString &name) const { return m_dir->filePath(name); }
-    Prompts::SaveChoice choice(const QString &name) const { return {inDir(name), name}; }
-    void trigger(const char *name) { m_form->action(QString::fromLatin1(name))->trigger(); }
-    // Types into the pane at its start, as the user would.
-    void edit(const QString &text) { m_form->HTMLSorceText->insertAt(text, 0, 0); }
-
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<MarkloomForm> m_form;
-    std::unique_ptr<TestPages> m_pages;
-    markloomtest::ScriptedPrompts *m_prompts = nullptr;
-    markloomtest::ScriptedShell *m_shell = nullptr;
 };
-
-void TestFileCommands::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_pages = std::make_unique<TestPages>();
-    m_pages->add("a/one.html", "<html><head><title>One</title></head><body><p>first 日本語</p></body></html>");
-    m_pages->add("a/two.html", "<html><head><title>Two</title></head><body><p>second</p></body></html>");
-}
-
-void TestFileCommands::makeForm(const QString &url)
-{
-    m_form = std::make_unique<MarkloomForm>(url);
-    m_pages->installOn(m_form->WebBrowser1->browserProfile());
-    const auto scripted = markloomtest::installScripted(*m_form);
-    m_prompts = scripted.prompts;
-    m_shell = scripted.shell;
-    if (!url.isEmpty()) {
-        m_form->Form_Load();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_form->document().docName().isEmpty(), 20000);
-    }
-}
 
 void TestFileCommands::cleanup()
 {
-    m_form.reset();
-    m_pages.reset();
-    ::chmod(QFile::encodeName(inDir(QStringLiteral("ro"))).constData(), 0755); // so the folder can go
+    for (const char *locked : {"ro", "ro.html"})
+        ::chmod(QFile::encodeName(inDir(QString::fromLatin1(locked))).constData(), 0755); // so they can go
     m_dir.reset();
 }
 
-void TestFileCommands::saveAsThenNavigationThenSave()
+void TestFileCommands::saveGoesWhereThePaneCameFrom_data()
 {
-    makeForm();
-    trigger("ID_Save"); // never saved: the save dialog; cancelled, nothing changes
-    QVERIFY(!m_form->document().hasFile() && m_form->document().filePath().isEmpty());
-    m_prompts->saveAnswers << choice(QStringLiteral("a.txt"));
-    trigger("ID_Save");
-    QCOMPARE(m_prompts->saveInitialNames, QStringList(2, QStringLiteral("One")));
-    QVERIFY(m_form->document().hasFile());
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("One a.txt - Markloom"));
-    QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("first"));
-    // Every save clears the mark so that the next edit sets it again.
-    m_prompts->saveAnswers << choice(QStringLiteral("a.txt"));
-    for (const char *command : {"ID_SaveAs", "ID_Save", "ID_Save"}) {
-        QTest::keyClicks(m_form->HTMLSorceText->viewport(), QStringLiteral("x"));
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("One* a.txt - Markloom"));
-        trigger(command);
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("One a.txt - Markloom"));
-    }
-    QVERIFY(contents(inDir(QStringLiteral("a.txt"))).startsWith("xxx"));
+    QTest::addColumn<QString>("steps");   // before 保存, separated by blanks
+    QTest::addColumn<QString>("caption"); // just before 保存
+    QTest::addColumn<QString>("save");    // "write", or the file the dialog opens on ("~": documents)
+    // saveas: 名前を付けて保存 into the folder as a.html; nav: the user starts
+    // a load, which empties the pane; stop: it ends without a document; one,
+    // two: pages arrive; frame: a frame of two arrives first; choose N: 表示 →
+    // フレーム; local: the saved file itself arrives as a page; type, clear: edits.
+    QTest::newRow("never saved") << "one"
+                                 << "One - Markloom"
+                                 << "~/One";
+    QTest::newRow("saved, then typed") << "one saveas type"
+                                       << "One* a.html - Markloom"
+                                       << "write";
+    QTest::newRow("saved, next page") << "one saveas nav two"
+                                      << "Two - Markloom"
+                                      << "a.html";
+    QTest::newRow("next page typed in") << "one saveas nav two type"
+                                        << "Two* - Markloom"
+                                        << "a.html";
+    QTest::newRow("stopped: empty pane") << "one saveas nav stop"
+                                         << "One - Markloom"
+                                         << "a.html";
+    QTest::newRow("stopped, then typed") << "one saveas nav stop type"
+                                         << "One* - Markloom"
+                                         << "a.html";
+    QTest::newRow("saved page emptied by hand") << "one saveas clear"
+                                                << "One* a.html - Markloom"
+                                                << "a.html";
+    QTest::newRow("page and frame saved, frame chosen") << "frame two saveas choose 1"
+                                                        << "Frame - Markloom"
+                                                        << "a.html";
+    QTest::newRow("the saved file loaded again") << "one saveas nav local type"
+                                                 << "Local* a.html - Markloom"
+                                                 << "write";
+    QTest::newRow("saved again after a new page") << "one saveas nav two saveas type"
+                                                  << "Two* a.html - Markloom"
+                                                  << "write";
+}
 
-    m_form->WebBrowser1->Navigate2(TestPages::url(QStringLiteral("a/two.html")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->document().docName(), QStringLiteral("Two"), 20000);
-    trigger("ID_Save");
-    QCOMPARE(m_prompts->saveInitialNames.size(), 3); // no dialog this time
-    QVERIFY(contents(inDir(QStringLiteral("a.txt"))).contains("second"));
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Two a.txt - Markloom"));
-    QVERIFY(m_prompts->messages.isEmpty());
+// Save writes only into the file the pane's document was saved to (or read
+// from); otherwise it is Save As, on the kept path, and the earlier file stays.
+void TestFileCommands::saveGoesWhereThePaneCameFrom()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, caption);
+    QFETCH(QString, save);
+    Desk d;
+    const QString file = inDir(QStringLiteral("a.html"));
+    const QStringList list = steps.split(QLatin1Char(' '));
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString &step = list.at(i);
+        if (step == QLatin1String("one") || step == QLatin1String("two"))
+            d.page("mltest://a/" + step + ".html", step == QLatin1String("one") ? "One" : "Two");
+        else if (step == QLatin1String("frame"))
+            d.page(QStringLiteral("mltest://b/f.html"), QStringLiteral("Frame"), false, QStringLiteral("0"));
+        else if (step == QLatin1String("local"))
+            d.page(QUrl::fromLocalFile(file).toString(), QStringLiteral("Local"));
+        else if (step == QLatin1String("saveas")) {
+            d.scripted.prompts->saveAnswers << Prompts::SaveChoice{file, QStringLiteral("a.html")};
+            QVERIFY(d.files.saveAs());
+        } else if (step == QLatin1String("nav")) {
+            d.document.navigationStarted();
+            d.pane.SetText(QString());
+            d.document.sourceCleared();
+        } else if (step == QLatin1String("stop"))
+            d.document.navigationEnded();
+        else if (step == QLatin1String("type"))
+            d.edit(QStringLiteral("typed "));
+        else if (step == QLatin1String("clear")) {
+            d.pane.selectAll();
+            d.pane.removeSelectedText();
+        } else if (step == QLatin1String("choose")) {
+            const std::optional<PageDocument> chosen = d.document.chooseDocument(list.at(++i).toInt());
+            QVERIFY(chosen);
+            d.pane.SetText(chosen->source);
+        }
+    }
+    QCOMPARE(d.document.caption(), caption);
+    const QByteArray before = contents(file);
+    const QStringList startsBefore = d.scripted.prompts->saveStarts;
+
+    QCOMPARE(d.files.save(), save == QLatin1String("write")); // a dialog is cancelled
+    if (save == QLatin1String("write")) {
+        QCOMPARE(contents(file), d.pane.Utf8Text().toByteArray());
+        QVERIFY(contents(file).startsWith("typed "));
+        QCOMPARE(d.scripted.prompts->saveStarts, startsBefore);
+        QVERIFY(!d.document.isModified());
+        QVERIFY(d.document.caption().contains(QLatin1String(" a.html")));
+        return;
+    }
+    QString start = save.startsWith(QLatin1String("~/"))
+                        ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + save.mid(1)
+                        : inDir(save);
+    QCOMPARE(d.scripted.prompts->saveStarts, startsBefore + QStringList{start});
+    QCOMPARE(contents(file), before);
+    QCOMPARE(d.document.caption(), caption);
 }
 
 void TestFileCommands::savedBytesAreThePaneText_data()
@@ -126,30 +179,35 @@ void TestFileCommands::savedBytesAreThePaneText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::newRow("japanese, line breaks as they are") << QStringLiteral("<p>日本語、ｶﾀｶﾅ</p>\r\nb\rc\n") << "out.txt";
-    QTest::newRow("nul, outside the BMP") << QStringLiteral("a") + QChar(0) + QStringLiteral("\U0001F600")
-                                          << "out.txt";
-    QTest::newRow("name without extension kept") << QString() << "noext";
+    QTest::newRow("nul, outside the BMP") << QStringLiteral("a") + QChar(0) + QStringLiteral("\U0001F600") << "out.txt";
     QTest::newRow("10 MB") << QStringLiteral("<div class=\"row\">日本語 text &amp; more</div>\r\n").repeated(120000)
                            << "big.html";
 }
 
-// Replaces an existing file without a question, as the bytes of the system
-// encoding without a BOM, and leaves nothing else in the folder.
+// Replaces the file chosen (the dialog asked) with the bytes of the system
+// encoding, no BOM, and leaves nothing else in the folder; the next Save
+// writes there without a dialog.
 void TestFileCommands::savedBytesAreThePaneText()
 {
     QFETCH(QString, text);
     QFETCH(QString, name);
-    makeForm(QString());
-    m_form->HTMLSorceText->SetText(text);
+    Desk d;
+    d.page(QStringLiteral("mltest://a/p.html"), QStringLiteral("P"));
+    d.pane.SetText(text);
     QFile old(inDir(name));
     QVERIFY(old.open(QIODevice::WriteOnly) && old.write("a much longer earlier content") > 0);
     old.close();
-    m_prompts->saveAnswers << choice(name);
-    trigger("ID_SaveAs");
-    QVERIFY(m_prompts->messages.isEmpty());
-    QCOMPARE(m_form->document().fileTitle(), name);
+    d.scripted.prompts->saveAnswers << Prompts::SaveChoice{inDir(name), name};
+    QVERIFY(d.files.saveAs());
+    QCOMPARE(d.scripted.prompts->saveStarts,
+             QStringList{QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/P"});
+    QVERIFY(d.scripted.prompts->messages.isEmpty());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{name});
-    QVERIFY(contents(inDir(name)) == systemBytes(text)); // QCOMPARE would print 10 MB on failure
+    QVERIFY(contents(inDir(name)) == QStringEncoder(QStringConverter::System).encode(text)); // no 10 MB printout
+    d.edit(QStringLiteral("x"));
+    QVERIFY(d.files.save());
+    QCOMPARE(d.scripted.prompts->saveStarts.size(), 1);
+    QVERIFY(contents(inDir(name)).startsWith('x'));
 }
 
 void TestFileCommands::failedWriteKeepsState_data()
@@ -159,57 +217,66 @@ void TestFileCommands::failedWriteKeepsState_data()
     for (const bool saved : {false, true}) {
         const char *suffix = saved ? " (saved before)" : "";
         QTest::addRow("folder as target%s", suffix) << "." << saved;
-        QTest::addRow("missing folder%s", suffix) << "no/such/x.txt" << saved;
+        QTest::addRow("vanished folder%s", suffix) << "gone/x.html" << saved;
         QTest::addRow("over-long name%s", suffix) << QString(300, QChar(0x65E5)) << saved;
         QTest::addRow("name with a NUL%s", suffix) << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << saved;
         QTest::addRow("full device%s", suffix) << "/dev/full" << saved;
-        QTest::addRow("read-only folder%s", suffix) << "ro/x.txt" << saved;
+        QTest::addRow("read-only folder%s", suffix) << "ro/x.html" << saved;
+        QTest::addRow("read-only file%s", suffix) << "ro.html" << saved;
     }
     QTest::newRow("disk full during Save") << QString() << true;
 }
 
-// The message, and the flag, caption, title and earlier file as they were.
+// The message, and the flag, caption, title and earlier files as they were.
 void TestFileCommands::failedWriteKeepsState()
 {
     QFETCH(QString, target);
     QFETCH(bool, savedBefore);
-    struct stat st {};
+    struct stat st {
+    };
     if (target == QLatin1String("/dev/full") && (::stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)))
         QSKIP("no /dev/full here");
     const QByteArray ro = QFile::encodeName(inDir(QStringLiteral("ro")));
-    if (target.startsWith(QLatin1String("ro/"))) {
-        QVERIFY(QDir().mkpath(QFile::decodeName(ro)) && ::chmod(ro.constData(), 0555) == 0);
-        if (::access(ro.constData(), W_OK) == 0)
-            QSKIP("running with privileges that ignore folder permissions (root)");
-    }
-    makeForm();
+    QVERIFY(QDir().mkpath(inDir(QStringLiteral("gone"))) && QDir().mkpath(QFile::decodeName(ro)));
+    QFile readOnly(inDir(QStringLiteral("ro.html")));
+    QVERIFY(readOnly.open(QIODevice::WriteOnly) && readOnly.write("kept") == 4);
+    readOnly.close();
+    QVERIFY(::chmod(ro.constData(), 0555) == 0 && ::chmod((ro + ".html").constData(), 0444) == 0);
+    if (target.startsWith(QLatin1String("ro")) && ::access(ro.constData(), W_OK) == 0)
+        QSKIP("running with privileges that ignore permissions (root)");
+    Desk d;
+    d.page(QStringLiteral("mltest://a/p.html"), QStringLiteral("P"));
     if (savedBefore) {
-        m_prompts->saveAnswers << choice(QStringLiteral("good.txt"));
-        trigger("ID_SaveAs");
+        d.scripted.prompts->saveAnswers << Prompts::SaveChoice{inDir(QStringLiteral("good.txt")), "good.txt"};
+        QVERIFY(d.files.saveAs());
     }
+    QVERIFY(QDir(inDir(QStringLiteral("gone"))).removeRecursively());
     const QByteArray earlier = contents(inDir(QStringLiteral("good.txt")));
-    edit(QStringLiteral("later ") + QString(8192, QLatin1Char('x')));
-    QVERIFY(m_form->document().isModified());
-    const QString caption = m_form->windowTitle();
-    const QString title = m_form->document().fileTitle();
+    d.edit(QStringLiteral("later ") + QString(8192, QLatin1Char('x')));
+    const QString text = d.pane.Text();
+    const QString caption = d.document.caption();
+    const QString title = d.document.fileTitle();
 
     if (target.isEmpty()) {
         const DiskLimit full;
         QVERIFY(full.ok());
-        trigger("ID_Save");
+        QVERIFY(!d.files.save());
     } else {
         const QString path = target.startsWith(QLatin1Char('/')) ? target : inDir(target);
-        m_prompts->saveAnswers << Prompts::SaveChoice{path, QStringLiteral("x.txt")};
-        trigger("ID_SaveAs");
-        QCOMPARE(m_form->document().filePath(), path); // taken even though the write failed
+        d.scripted.prompts->saveAnswers << Prompts::SaveChoice{path, QStringLiteral("x.html")};
+        QVERIFY(!d.files.saveAs());
+        QCOMPARE(d.document.filePath(), path); // taken even though the write failed
     }
-    QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("ファイル書き込みに失敗しました。")});
-    QCOMPARE(m_form->document().hasFile(), savedBefore);
-    QVERIFY(m_form->document().isModified());
-    QCOMPARE(m_form->windowTitle(), caption);
-    QCOMPARE(m_form->document().fileTitle(), title);
+    QCOMPARE(d.scripted.prompts->messages, QStringList{QStringLiteral("ファイル書き込みに失敗しました。")});
+    QCOMPARE(d.document.hasFile(), savedBefore);
+    QVERIFY(d.document.isModified());
+    QCOMPARE(d.pane.Text(), text);
+    QCOMPARE(d.document.caption(), caption);
+    QCOMPARE(d.document.fileTitle(), title);
     QCOMPARE(contents(inDir(QStringLiteral("good.txt"))), earlier);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), savedBefore ? QStringList{"good.txt"} : QStringList());
+    QCOMPARE(contents(inDir(QStringLiteral("ro.html"))), QByteArray("kept"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             savedBefore ? QStringList({"good.txt", "ro.html"}) : QStringList{"ro.html"});
     QVERIFY(::stat("/dev/full", &st) != 0 || S_ISCHR(st.st_mode)); // still a device
 }
 
@@ -227,95 +294,31 @@ void TestFileCommands::newStartsCopy()
 {
     QFETCH(QString, address);
     QFETCH(bool, starts);
-    makeForm(QString());
-    m_shell->answer = starts;
-    m_form->AddressBarCombo->setEditText(address);
-    trigger("ID_New");
-    QCOMPARE(m_shell->starts, (QList<QStringList>{{QCoreApplication::applicationFilePath(), "--", address}}));
-    QCOMPARE(m_prompts->messages.size(), starts ? 0 : 1);
+    Desk d;
+    d.scripted.shell->answer = starts;
+    d.files.newWindow(address);
+    QCOMPARE(d.scripted.shell->starts, (QList<QStringList>{{QCoreApplication::applicationFilePath(), "--", address}}));
+    QCOMPARE(d.scripted.prompts->messages.size(), starts ? 0 : 1);
 }
 
-void TestFileCommands::unsavedEditsQuestion_data()
+// The save dialog opens on the file it is given, HTML first, asks before
+// replacing, and gives a bare name ".html" under the HTML filter only.
+void TestFileCommands::saveDialog()
 {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<unsaved::Answer>("answer");
-    QTest::addColumn<QString>("saveAs"); // the file chosen when saving; empty: the dialog is cancelled
-    QTest::addColumn<bool>("proceeds");
-    using A = unsaved::Answer;
-    for (const char *action : {"enter", "home", "close", "close box"}) {
-        QTest::addRow("%s, cancel", action) << action << A::Cancel << QString() << false;
-        QTest::addRow("%s, discard", action) << action << A::Discard << QString() << true;
-        QTest::addRow("%s, save", action) << action << A::Save << "saved.html" << true;
-    }
-    QTest::newRow("enter, save cancelled") << "enter" << A::Save << QString() << false;
-    QTest::newRow("drop, cancel") << "drop" << A::Cancel << QString() << false;
-    QTest::newRow("drop, discard") << "drop" << A::Discard << QString() << true;
-    QTest::newRow("close, save fails") << "close" << A::Save << "no/such/dir/x.html" << false;
-    QTest::newRow("home, save fails") << "home" << A::Save << "no/such/dir/x.html" << false;
+    QFileDialog dialog;
+    prepareSaveDialog(dialog, saverule::filters(), inDir(QStringLiteral("Page")));
+    QCOMPARE(QDir(dialog.directory()).absolutePath(), QDir(m_dir->path()).absolutePath());
+    QCOMPARE(dialog.selectedNameFilter(), saverule::filters().first());
+    QVERIFY(!dialog.testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    static_cast<QDialog &>(dialog).accept(); // as the dialog's own button does
+    QCOMPARE(dialog.selectedFiles(), QStringList{inDir(QStringLiteral("Page.html"))});
+    dialog.selectNameFilter(saverule::filters().at(1));
+    Q_EMIT dialog.filterSelected(saverule::filters().at(1));
+    QCOMPARE(dialog.defaultSuffix(), QString());
+    Q_EMIT dialog.filterSelected(saverule::filters().at(0));
+    QCOMPARE(dialog.defaultSuffix(), QStringLiteral("html"));
 }
 
-// Every action that would drop unsaved edits asks first and obeys: after
-// キャンセル, or a save that did not happen, text, caption, address and the
-// window stay exactly as they were.
-void TestFileCommands::unsavedEditsQuestion()
-{
-    QFETCH(QString, action);
-    QFETCH(unsaved::Answer, answer);
-    QFETCH(QString, saveAs);
-    QFETCH(bool, proceeds);
-    makeForm();
-    m_form->show();
-    edit(QStringLiteral("edited "));
-    const QString text = m_form->HTMLSorceText->Text();
-    const QString caption = m_form->windowTitle();
-    QCOMPARE(caption, QStringLiteral("One* - Markloom"));
-    m_prompts->saveQuestionAnswers << answer;
-    if (!saveAs.isEmpty())
-        m_prompts->saveAnswers << choice(saveAs);
-
-    const QString two = TestPages::url(QStringLiteral("a/two.html"));
-    if (action == QLatin1String("enter")) {
-        m_form->AddressBarCombo->setEditText(two);
-        QTest::keyClick(m_form->AddressBarCombo, Qt::Key_Return);
-    } else if (action == QLatin1String("drop")) {
-        QMimeData data;
-        data.setUrls({QUrl(two)});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &enter);
-        QApplication::sendEvent(m_form->HTMLSorceText->viewport(), &drop);
-    } else if (action == QLatin1String("home")) {
-        trigger("home_Button");
-    } else if (action == QLatin1String("close")) {
-        trigger("ID_Close");
-    } else {
-        m_form->close();
-    }
-    QCOMPARE(m_prompts->saveQuestions, 1);
-    const bool saved = answer == unsaved::Answer::Save && proceeds;
-    QCOMPARE(contents(inDir(saveAs)) == systemBytes(text), saved);
-    if (!proceeds) {
-        QCOMPARE(m_form->HTMLSorceText->Text(), text);
-        QCOMPARE(m_form->windowTitle(), caption);
-        QVERIFY(m_form->document().isModified());
-        QVERIFY(m_form->isVisible());
-        const bool typed = action == QLatin1String("enter") || action == QLatin1String("drop");
-        QCOMPARE(m_form->AddressBarCombo->currentText(), typed ? two : TestPages::url("a/one.html"));
-        QVERIFY(m_form->action(QStringLiteral("ID_Save"))->isEnabled());
-        QCOMPARE(m_pages->requestCount(QStringLiteral("a/two.html")), 0);
-        QCOMPARE(m_prompts->messages.size(), saveAs.isEmpty() ? 0 : 1);
-        return;
-    }
-    if (action.startsWith(QLatin1String("close"))) {
-        QVERIFY(!m_form->isVisible());
-        return;
-    }
-    QVERIFY(!m_form->document().isModified());
-    // The old name, without the mark, until the new page arrives.
-    QCOMPARE(m_form->windowTitle(), saved ? QStringLiteral("One %1 - Markloom").arg(saveAs) : QStringLiteral("One - Markloom"));
-    QTRY_VERIFY_WITH_TIMEOUT(m_form->document().docName() != QLatin1String("One"), 20000);
-    QVERIFY(!m_form->HTMLSorceText->Text().contains(QStringLiteral("edited")));
-}
-
-MARKLOOM_UI_TEST_MAIN(TestFileCommands)
+MARKLOOM_WIDGET_TEST_MAIN(TestFileCommands)
 #include "tst_filecommands.moc"

@@ -1,16 +1,18 @@
-#include "app/markloomform.h"
+// The favourites commands and their windows over a document model, a stand-in
+// browser and scripted services: no main window, no web engine.
+
+#include "app/documentmodel.h"
 #include "favorites/addfavoritedialog.h"
 #include "favorites/favform.h"
+#include "favorites/favoritecommands.h"
 #include "favorites/shortcutreader.h"
-#include "platform/sourcepane.h"
-#include "platform/webbrowser.h"
+#include "platform/browser.h"
 #include "support/scripted.h"
-#include "support/testpages.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
@@ -19,7 +21,7 @@ namespace {
 
 QString favoritesDir()
 {
-    return QString::fromLocal8Bit(qgetenv("MARKLOOM_FAVORITES"));
+    return qEnvironmentVariable("MARKLOOM_FAVORITES");
 }
 
 void writeShortcut(const QString &relative, const QString &address, bool withDefault = true)
@@ -32,23 +34,53 @@ void writeShortcut(const QString &relative, const QString &address, bool withDef
     f.write("[InternetShortcut]\r\nURL=" + address.toUtf8() + "\r\n");
 }
 
-QStringList topLevelTexts(const QTreeWidget *tree)
+// Every node as "name" or "[name]" (a folder opened), "*" on the current one.
+QString describe(const QTreeWidget *tree)
 {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
+    QStringList out;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget *>(tree)); *it; ++it)
+        out << ((*it)->isExpanded() ? "[" + (*it)->text(0) + "]" : (*it)->text(0)) +
+                   (*it == tree->currentItem() ? "*" : "");
+    return out.join(' ');
+}
+
+QTreeWidgetItem *node(QTreeWidget *tree, const QString &name)
+{
+    return tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0);
 }
 
 // A real mouse click on the node called name (names are unique in these trees).
 void clickNode(QTreeWidget *tree, const QString &name)
 {
-    QTreeWidgetItem *node = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0);
-    QVERIFY2(node, qPrintable(name));
+    QTreeWidgetItem *item = node(tree, name);
+    QVERIFY2(item, qPrintable(name));
     tree->expandAll();
-    tree->scrollToItem(node);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
 }
+
+// Loads nothing; only addresses of the engine's own cannot load.
+class StandInBrowser final : public Browser
+{
+public:
+    void Navigate2(const QString &) override {}
+    void GoHome() override {}
+    void Stop() override {}
+    void Reload() override {}
+    void ReadAgain() override {}
+    QString LocationURL() const override { return {}; }
+    bool canLoad(const QUrl &url) const override { return url.scheme() != QLatin1String("chrome"); }
+};
+
+struct Desk {
+    QWidget window;
+    DocumentModel document;
+    Services services;
+    markloomtest::Scripted scripted = markloomtest::installScripted(services);
+    StandInBrowser browser;
+    FavoriteCommands commands{document, services, browser, &window};
+    QSignalSpy opened{&commands, &FavoriteCommands::open};
+};
 
 } // namespace
 
@@ -56,43 +88,42 @@ class TestFavForm : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { m_pages.add("fav.test/page.html", "<html><head><title>Fav: page?</title></head></html>"); }
     void init() { QDir(favoritesDir()).removeRecursively(); }
     void viewAndReload();
-    void folderAndFileClicks();
-    void addDialogRoundTrip();
+    void chosenFavourites();
+    void addedFavouriteShowsAtOnce();
     void arrangeOpensFolder();
-
-private:
-    markloomtest::TestPages m_pages;
-    const QString m_page = markloomtest::TestPages::url("fav.test/page.html");
 };
 
+// Built when made, shown again as it is; 更新 reads the folder again and keeps
+// the open folders and the selection; Esc and Ctrl+W close it.
 void TestFavForm::viewAndReload()
 {
     writeShortcut("top.url", "http://top.test/");
     writeShortcut("A/a.url", "http://a.test/");
-    MarkloomForm form;
-    form.action("ID_fvView")->trigger();
-    FavForm *fav = form.favForm();
+    writeShortcut("A/B/b.url", "http://b.test/");
+    writeShortcut("C/c.url", "http://c.test/");
+    Desk d;
+    d.commands.view();
+    FavForm *fav = d.commands.form();
     QVERIFY(fav && fav->isVisible() && !fav->parentWidget());
     QCOMPARE(fav->windowTitle(), QStringLiteral("お気に入り"));
-    QCOMPARE(topLevelTexts(fav->FavTree), (QStringList{"A", "top.url"}));
+    QCOMPARE(describe(fav->FavTree), QStringLiteral("A B b.url a.url C c.url top.url"));
 
-    // Shown again: the same window, not rebuilt.
-    writeShortcut("late.url", "http://late.test/");
+    writeShortcut("A/B/late.url", "http://late.test/");
     QVERIFY(QFile::remove(favoritesDir() + "/top.url"));
     fav->hide();
-    form.action("ID_fvView")->trigger();
-    QCOMPARE(form.favForm(), fav);
+    d.commands.view();
+    QCOMPARE(d.commands.form(), fav);
     QVERIFY(fav->isVisible());
-    QCOMPARE(topLevelTexts(fav->FavTree), (QStringList{"A", "top.url"}));
+    QCOMPARE(describe(fav->FavTree), QStringLiteral("A B b.url a.url C c.url top.url"));
 
-    // The toolbar's button reloads: the added file in, the deleted one out.
+    node(fav->FavTree, "A")->setExpanded(true);
+    node(fav->FavTree, "B")->setExpanded(true);
+    fav->FavTree->setCurrentItem(node(fav->FavTree, "b.url"));
     QTest::mouseClick(fav->Toolbar1->widgetForAction(fav->Toolbar1->actions().at(0)), Qt::LeftButton);
-    QCOMPARE(topLevelTexts(fav->FavTree), (QStringList{"A", "late.url"}));
-    QCOMPARE(fav->favCount(), 2);
-    QCOMPARE(fav->favItems().last().NodePath, QStringLiteral("late.url"));
+    QCOMPARE(describe(fav->FavTree), QStringLiteral("[A] [B] b.url* late.url a.url C c.url"));
+    QCOMPARE(fav->favCount(), 4);
 
     // Everything removed: an empty tree, and reading never creates the folder.
     QVERIFY(QDir(favoritesDir()).removeRecursively());
@@ -100,103 +131,93 @@ void TestFavForm::viewAndReload()
     QCOMPARE(fav->FavTree->topLevelItemCount() + fav->favCount(), 0);
     QVERIFY(!QFileInfo::exists(favoritesDir()));
 
-    // Closed, it is gone: the next show builds a new one.
-    fav->close();
-    QTRY_VERIFY(!form.favForm());
+    for (const QKeySequence key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        d.commands.view();
+        QPointer<FavForm> shown = d.commands.form();
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        shown->FavTree->setFocus();
+        QTest::keySequence(shown->FavTree, key);
+        QTRY_VERIFY(!shown && !d.commands.form());
+    }
 }
 
-void TestFavForm::folderAndFileClicks()
+// A favourite with an address goes on to be opened exactly as read; one
+// without, or one no page can come from, is said so at once.
+void TestFavForm::chosenFavourites()
 {
-    writeShortcut("Folder/page.url", m_page);
-    writeShortcut("Folder/Empty/x.lnk", m_page);
-    writeShortcut("Folder/other.url", m_page + "?other", false);
+    writeShortcut("Folder/page.url", "mltest://fav.test/page.html");
+    writeShortcut("Folder/Empty/x.lnk", "mltest://fav.test/page.html");
+    writeShortcut("Folder/other.url", "mltest://fav.test/other", false);
     writeShortcut("Folder/refused.url", "chrome://settings");
-    MarkloomForm form;
-    const auto scripted = markloomtest::installScripted(form);
-    m_pages.installOn(form.WebBrowser1->browserProfile());
-    QSignalSpy loads(form.WebBrowser1, &QWebEngineView::loadStarted);
-    form.action("ID_fvView")->trigger();
-    FavForm *fav = form.favForm();
-    form.AddressBarCombo->setEditText("typed");
-
-    clickNode(fav->FavTree, "Folder");
-    clickNode(fav->FavTree, "Empty");
-    // A shortcut without an address: said so, the bar as it was, nothing loaded.
-    clickNode(fav->FavTree, "x.lnk");
-    QCOMPARE(scripted.prompts->messages, QStringList{QStringLiteral("このお気に入りにはアドレスがありません。")});
+    Desk d;
+    d.commands.view();
+    QTreeWidget *tree = d.commands.form()->FavTree;
+    clickNode(tree, "Folder");
+    clickNode(tree, "Empty");
+    clickNode(tree, "x.lnk");
+    QCOMPARE(d.scripted.prompts->messages, QStringList{QStringLiteral("このお気に入りにはアドレスがありません。")});
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) // the keyboard opens the selected one too
-        QTest::keyClick(fav->FavTree, key);
-    QCOMPARE(scripted.prompts->messages.size(), 3);
-    QCOMPARE(form.AddressBarCombo->currentText(), QStringLiteral("typed"));
-    clickNode(fav->FavTree, "page.url");
-    QCOMPARE(form.AddressBarCombo->currentText(), m_page + "\r\n");
-    QTRY_COMPARE(form.document().docName(), QStringLiteral("Fav: page?"));
-    QCOMPARE(loads.count(), 1);
-
-    // Over unsaved edits it asks first; キャンセル keeps everything, 保存しない goes.
-    form.HTMLSorceText->insertAt(QStringLiteral("edit"), 0, 0);
-    QVERIFY(form.document().isModified());
-    // An address that cannot load is said at once, without giving up the edits.
-    clickNode(fav->FavTree, "refused.url");
-    QCOMPARE(scripted.prompts->messages.last(), QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
-    QVERIFY(form.document().isModified() && scripted.prompts->saveQuestions == 0);
-    clickNode(fav->FavTree, "other.url");
-    QCOMPARE(scripted.prompts->saveQuestions, 1);
-    QCOMPARE(form.AddressBarCombo->currentText(), m_page);
-    QVERIFY(form.HTMLSorceText->Text().startsWith(QStringLiteral("edit")));
-    scripted.prompts->saveQuestionAnswers << unsaved::Answer::Discard;
-    clickNode(fav->FavTree, "other.url"); // only [InternetShortcut] URL=: it opens
-    QCOMPARE(form.AddressBarCombo->currentText(), m_page + "?other");
-    QTRY_COMPARE(m_pages.requestCount("fav.test/page.html"), 2);
-    QCOMPARE(scripted.prompts->saveQuestions, 2);
+        QTest::keyClick(tree, key);
+    QCOMPARE(d.scripted.prompts->messages.size(), 3);
+    clickNode(tree, "refused.url");
+    QCOMPARE(d.scripted.prompts->messages.last(),
+             QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
+    QCOMPARE(d.opened.size(), 0);
+    clickNode(tree, "page.url");
+    clickNode(tree, "other.url"); // only [InternetShortcut] URL=
+    QCOMPARE(d.opened.size(), 2);
+    QCOMPARE(d.opened.at(0).at(0).toString(), QStringLiteral("mltest://fav.test/page.html\r\n"));
+    QCOMPARE(d.opened.at(1).at(0).toString(), QStringLiteral("mltest://fav.test/other"));
+    QCOMPARE(d.scripted.prompts->messages.size(), 4);
 }
 
-void TestFavForm::addDialogRoundTrip()
+// お気に入りに追加 writes the shortcut where chosen; an open favourites window
+// shows it at once, keeping its folders as they were. Cancel writes nothing.
+void TestFavForm::addedFavouriteShowsAtOnce()
 {
     QDir().mkpath(favoritesDir() + "/Sub");
-    MarkloomForm form;
-    m_pages.installOn(form.WebBrowser1->browserProfile());
-    form.WebBrowser1->Navigate2(m_page);
-    QTRY_COMPARE(form.document().docName(), QStringLiteral("Fav: page?"));
+    writeShortcut("Sub/old.url", "http://old.test/");
+    Desk d;
+    d.document.documentShown({QStringLiteral("mltest://fav.test/page.html"), QStringLiteral("Fav: page?")}, true);
+    d.commands.view();
+    FavForm *fav = d.commands.form();
+    node(fav->FavTree, "Sub")->setExpanded(true);
 
-    form.action("ID_fvAdd")->trigger();
-    auto *dialog = form.findChild<AddFavoriteDialog *>();
+    d.commands.add();
+    auto *dialog = d.window.findChild<AddFavoriteDialog *>();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->NameText->text(), QStringLiteral("Fav_ page_"));
     QCOMPARE(dialog->FolderCombo->itemText(1), QStringLiteral("お気に入り\\Sub"));
     dialog->FolderCombo->setCurrentIndex(1);
     QTest::mouseClick(dialog->AddButton, Qt::LeftButton);
     const QString written = favoritesDir() + "/Sub/Fav_ page_.url";
-    QCOMPARE(dialog->writtenPath(), written);
-    QCOMPARE(favorites::readShortcutUrl(written), m_page + "\r\n");
+    QCOMPARE(favorites::readShortcutUrl(written), QStringLiteral("mltest://fav.test/page.html\r\n"));
+    QCOMPARE(describe(fav->FavTree), QStringLiteral("[Sub] Fav_ page_.url old.url"));
 
-    // Cancel writes nothing.
-    form.action("ID_fvAdd")->trigger();
-    QTRY_COMPARE(form.findChildren<AddFavoriteDialog *>().size(), 1);
-    QTest::mouseClick(form.findChild<AddFavoriteDialog *>()->CancelButton, Qt::LeftButton);
-    QCOMPARE(QDir(favoritesDir() + "/Sub").entryList(QDir::Files).size(), 1);
+    d.commands.add();
+    QTRY_COMPARE(d.window.findChildren<AddFavoriteDialog *>().size(), 1);
+    QTest::mouseClick(d.window.findChild<AddFavoriteDialog *>()->CancelButton, Qt::LeftButton);
+    QCOMPARE(QDir(favoritesDir() + "/Sub").entryList(QDir::Files).size(), 2);
 }
 
+// The folder is made first; a desktop that cannot open it, or a file where
+// the folder should be, gets a message each.
 void TestFavForm::arrangeOpensFolder()
 {
-    MarkloomForm form;
-    const auto scripted = markloomtest::installScripted(form);
-    QAction *arrange = form.action("ID_fvArrange");
-    arrange->trigger(); // the folder is made first
-    QCOMPARE(scripted.shell->openedFolders, QStringList{favoritesDir()});
+    Desk d;
+    d.commands.arrange();
+    QCOMPARE(d.scripted.shell->openedFolders, QStringList{favoritesDir()});
     QVERIFY(QFileInfo(favoritesDir()).isDir());
-    QVERIFY(scripted.prompts->messages.isEmpty());
-
-    // The desktop refuses, or a file stands where the folder should be: a message each.
-    scripted.shell->answer = false;
-    arrange->trigger();
+    QVERIFY(d.scripted.prompts->messages.isEmpty());
+    d.scripted.shell->answer = false;
+    d.commands.arrange();
     QVERIFY(QDir(favoritesDir()).removeRecursively() && QFile(favoritesDir()).open(QIODevice::WriteOnly));
-    arrange->trigger();
-    QCOMPARE(scripted.shell->openedFolders.size(), 2);
-    QCOMPARE(scripted.prompts->messages.size(), 2);
-    QVERIFY(scripted.prompts->messages.at(0).contains(favoritesDir()));
+    d.commands.arrange();
+    QCOMPARE(d.scripted.shell->openedFolders.size(), 2);
+    QCOMPARE(d.scripted.prompts->messages.size(), 2);
+    QVERIFY(d.scripted.prompts->messages.at(0).contains(favoritesDir()));
     QVERIFY(QFile::remove(favoritesDir()));
 }
 
-MARKLOOM_UI_TEST_MAIN(TestFavForm)
+MARKLOOM_WIDGET_TEST_MAIN(TestFavForm)
 #include "tst_favform.moc"

@@ -75,6 +75,12 @@ private Q_SLOTS:
         row("address after 50 MB", junk + "[Default]\r\nURL=http://late.test/", "http://late.test/");
         row("value of 50 MB", "[Default]\r\nURL=" + junk, "");
         row("URL line split", "[InternetShortcut]\n" + QByteArray(65536 - 22, ' ') + "\nURL=http://p/", "http://p/");
+        // The longest address taken, either place; one character more is none, never a cut one.
+        const QByteArray longest(kMaxAddressLength, 'a');
+        row("URL line of the longest", "[InternetShortcut]\r\nURL=" + longest + "\r\n", QString(longest));
+        row("URL line one longer", "[InternetShortcut]\r\nURL=" + longest + "b\r\n", "");
+        row("DEFAULT value of the longest", "[Default]\r\nU=" + longest, QString(longest));
+        row("DEFAULT value one longer", "[Default]\r\nU=" + longest + "b", "");
     }
 
     void shortcut()
@@ -180,6 +186,9 @@ private Q_SLOTS:
         row("device name with extension", "con.txt", a, "con_.txt.url", a);
         row("lone surrogate, pair kept", QChar(0xd800) + QString("x\U0001F600"), a, "_x\U0001F600.url", a);
         row("long, cut at a character", QString(100, QChar(0x65e5)), a, QString(66, QChar(0x65e5)) + ".url", a);
+        const QString pair = QStringLiteral("\U0001F600");
+        row("long, a pair never halved", "x" + pair.repeated(60), a, "x" + pair.repeated(49) + ".url", a);
+        row("exactly as long as allowed", QString(200, 'n'), a, QString(200, 'n') + ".url", a);
     }
 
     void addShortcut()

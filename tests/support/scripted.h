@@ -3,10 +3,12 @@
 // The one scripted stand-in for dialogs and the desktop: every call is
 // recorded, answers come from queues, nothing ever blocks or leaves the process.
 
-#include "app/markloomform.h"
 #include "platform/prompts.h"
+#include "platform/services.h"
 #include "platform/shell.h"
+#include "support/testenv.h"
 
+#include <QApplication>
 #include <QList>
 #include <QUrl>
 
@@ -18,7 +20,7 @@ class ScriptedPrompts final : public Prompts
 {
 public:
     QStringList messages;
-    QStringList saveInitialNames;                 // one per save dialog shown
+    QStringList saveStarts;                       // one per save dialog shown: the file it opens on
     QList<std::optional<SaveChoice>> saveAnswers; // taken in order; cancel when none is left
     QList<std::optional<QColor>> colours;         // likewise for the colour dialog
     QList<QColor> offeredColours;
@@ -32,9 +34,9 @@ public:
         if (onMessage)
             onMessage();
     }
-    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &, const QString &initialName) override
+    std::optional<SaveChoice> saveFile(QWidget *, const QStringList &, const QString &start) override
     {
-        saveInitialNames << initialName;
+        saveStarts << start;
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
     std::optional<QColor> chooseColor(QWidget *, const QColor &initial) override
@@ -55,10 +57,10 @@ public:
     QList<QUrl> openedUrls;
     QStringList openedFolders;
     QList<QStringList> starts; // program, then its arguments
-    bool answer = true;
+    bool answer = true; // the desktop's answer, given at once
 
-    bool openUrl(const QUrl &url) override { return openedUrls << url, answer; }
-    bool openFolder(const QString &path) override { return openedFolders << path, answer; }
+    void openUrl(const QUrl &url, Done done) override { openedUrls << url, done(answer); }
+    void openFolder(const QString &path, Done done) override { openedFolders << path, done(answer); }
     bool startDetached(const QString &program, const QStringList &arguments) override
     {
         return starts << (QStringList{program} + arguments), answer;
@@ -70,15 +72,33 @@ struct Scripted {
     ScriptedShell *shell;
 };
 
-// Puts scripted services into the form (before any other window is opened).
-inline Scripted installScripted(MarkloomForm &form)
+// Puts scripted services in place (before any window using them is opened);
+// works on anything with services(), or on the services themselves.
+inline Scripted installScripted(Services &services)
 {
     auto p = std::make_unique<ScriptedPrompts>();
     auto s = std::make_unique<ScriptedShell>();
     Scripted scripted{p.get(), s.get()};
-    form.services().setPrompts(std::move(p));
-    form.services().setShell(std::move(s));
+    services.setPrompts(std::move(p));
+    services.setShell(std::move(s));
     return scripted;
 }
 
+template <class Window>
+Scripted installScripted(Window &window)
+{
+    return installScripted(window.services());
+}
+
 } // namespace markloomtest
+
+// main() of a test with widgets but no web engine.
+#define MARKLOOM_WIDGET_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        markloomtest::prepareEnvironment();                                                                  \
+        QApplication app(argc, argv);                                                                        \
+        TestClass tc;                                                                                        \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        return QTest::qExec(&tc, argc, argv);                                                                \
+    }
