@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <unistd.h>
 
 namespace cli {
@@ -147,6 +148,7 @@ struct Job {
     std::unique_ptr<WebBrowser> browser;
     PageRead *read = nullptr;
     bool leaving = false;   // the browser is on its way to the empty page
+    quint64 leaves = 0;     // tells a leave from the ones before it
     bool replacing = false; // waiting for the old browser to go
     qint64 index = 0;       // in the output
     QString address;
@@ -277,8 +279,8 @@ int runBatch(const Options &options)
             return replaceBrowser(job);
         job.leaving = true;
         WebBrowser *browser = job.browser.get();
-        const auto left = [&, browser] {
-            if (!job.leaving)
+        const auto left = [&, browser, leave = ++job.leaves] {
+            if (!job.leaving || leave != job.leaves)
                 return;
             job.leaving = false;
             QObject::disconnect(browser, nullptr, &loop, nullptr);

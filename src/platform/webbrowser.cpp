@@ -260,7 +260,8 @@ bool WebBrowser::storedNothing() const { return m_storageWatch && m_storageWatch
 
 void WebBrowser::nextPage()
 {
-    m_storageWatch->nextPage();
+    if (m_storageWatch)
+        m_storageWatch->nextPage();
     m_keepDocument = false;
     m_page->history()->clear();
 }
