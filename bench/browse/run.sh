@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Page-source benchmarks: completion to pane, start-up, --dump against
 # headless Chromium on the same local pages, and --batch of many pages against
-# as many Chromium --dump-dom runs. Chromium is installed here for the
-# comparison only; the project itself does not need it.
+# a scripted headless Chromium. Chromium, puppeteer-core and a documentation
+# package are installed here for the comparison only; the project itself
+# does not need them.
 # Usage: run.sh [batch]   (batch: only the --batch comparison)
 set -euo pipefail
 ONLY=${1:-}
@@ -30,31 +31,65 @@ CHROMIUM=(chromium --headless --no-sandbox --disable-gpu --disable-background-ne
   --disable-component-update --no-first-run)
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
+# A scripted browser as people use one for the same job: puppeteer-core from
+# the npm registry (kept outside the repository) driving Debian's chromium,
+# one browser, its tabs reused (peer.js).
+peer_setup() {
+  PEER_DIR=${PEER_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/markloom-bench/peer}
+  if [ ! -d "$PEER_DIR/node_modules/puppeteer-core" ]; then
+    mkdir -p "$PEER_DIR"
+    # puppeteer-core never downloads a browser; 24 is the last for node 20.
+    (cd "$PEER_DIR" && npm install --silent --no-audit --no-fund puppeteer-core@24 >/dev/null)
+  fi
+}
+
+# The documentation of Debian packages as a list of pages, served over http.
+docs_list() { # folder count -> list file
+  if [ ! -d /usr/share/doc/python3.11/html ]; then
+    apt-get update >/dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y python3-doc >/dev/null
+  fi
+  find -L /usr/share/doc/python3.11/html/library -name '*.html' | sort | head -n "$2" \
+    | sed "s#^/#http://127.0.0.1:$PORT/#" >"$1"
+}
+
 batch() {
-  # The same pages, two at a time on both sides: one markloom process with
-  # --jobs 2, against Chromium started once per page, two at once (each with
-  # a profile folder of its own, as concurrent runs need).
-  local n=${PAGES_MANY:-200} many=$PAGES/many out=$PAGES/chromium-out
-  mkdir -p "$many" "$out"
+  # The same list over local http on both sides, 2 and 4 at once: markloom
+  # --batch --jobs N against the scripted browser with N tabs. treepeak.py
+  # gives the time and the peak memory of each whole process tree.
+  peer_setup
+  local n=${PAGES_MANY:-200} many=$PAGES/many
+  mkdir -p "$many"
   python3 bench/browse/makepages.py "$many" --many "$n"
-  echo "== --batch --jobs 2 against chromium --headless --dump-dom (two at once), $n pages of 2 to 18 KB"
-  local round s e ours theirs lines good
-  for round in 1 2; do
-    s=$(ms); "$BUILD/markloom" --batch "$many/list.txt" --jobs 2 >"$PAGES/batch.jsonl" 2>/dev/null || true; e=$(ms)
-    ours=$((e - s))
-    lines=$(wc -l <"$PAGES/batch.jsonl"); good=$(grep -c '"source":' "$PAGES/batch.jsonl" || true)
-    rm -f "$out"/*
-    s=$(ms)
-    OUT=$out xargs -P 2 -I{} sh -c 'd=$(mktemp -d); '"${CHROMIUM[*]}"' --user-data-dir="$d" --dump-dom "$1" \
-      >"$OUT/$(basename "$1")" 2>/dev/null; rm -rf "$d"' _ {} <"$many/list.txt" || true
-    e=$(ms)
-    theirs=$((e - s))
-    python3 - "$n" "$ours" "$theirs" "$lines" "$good" "$(find "$out" -type f -size +0 | wc -l)" <<'PY'
-import sys
-n, ours, theirs, lines, good, dumped = map(int, sys.argv[1:])
-print(f"markloom {ours:6d} ms {n * 1000 / ours:6.1f} pages/s ({good}/{lines} lines with a source)   "
-      f"chromium {theirs:6d} ms {n * 1000 / theirs:6.1f} pages/s ({dumped} dumps)   ratio {theirs / ours:.1f}x")
-PY
+  PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  python3 -m http.server "$PORT" --bind 127.0.0.1 --directory / >/dev/null 2>&1 &
+  SERVER=$!
+  trap 'kill $SERVER 2>/dev/null; rm -rf "$PAGES"' EXIT
+  sed "s#^file:///#http://127.0.0.1:$PORT/#" "$many/list.txt" >"$PAGES/small.txt"
+  docs_list "$PAGES/docs.txt" "$n"
+  sleep 1
+  local list at tool out err secs mib answered
+  for list in small docs; do
+    echo "== $list: $(wc -l <"$PAGES/$list.txt") pages over http, $(sed "s#http://127.0.0.1:$PORT/#/#" "$PAGES/$list.txt" \
+      | xargs cat | wc -c | awk '{printf "%.1f MB", $1 / 1e6}')"
+    for at in 2 4; do
+      declare -A rate=() peak=()
+      for tool in markloom peer; do
+        out=$PAGES/$tool.jsonl err=$PAGES/$tool.err
+        if [ $tool = markloom ]; then
+          python3 bench/browse/treepeak.py "$BUILD/markloom" --batch "$PAGES/$list.txt" --jobs $at >"$out" 2>"$err" || true
+        else
+          NODE_PATH=$PEER_DIR/node_modules python3 bench/browse/treepeak.py \
+            node bench/browse/peer.js "$(command -v chromium)" "$PAGES/$list.txt" $at >"$out" 2>"$err" || true
+        fi
+        read -r secs mib < <(sed -n 's/^treepeak: \([0-9.]*\) s, \([0-9]*\) MiB$/\1 \2/p' "$err")
+        answered=$(grep -c '"source":' "$out" || true)
+        rate[$tool]=$(python3 -c "print(f'{$(wc -l <"$PAGES/$list.txt") / $secs:.1f}')")
+        peak[$tool]=$mib
+        printf "%-8s %d at once  %6.1f s  %6s pages/s  peak %5s MiB  %s/%s answered\n" \
+          "$tool" "$at" "$secs" "${rate[$tool]}" "$mib" "$answered" "$(wc -l <"$PAGES/$list.txt")"
+      done
+      python3 -c "print(f'         ratio: pages/s x{${rate[markloom]} / ${rate[peer]}:.2f}, memory x{${peak[markloom]} / ${peak[peer]}:.2f}')"
+    done
   done
 }
 if [ "$ONLY" = batch ]; then batch; exit 0; fi

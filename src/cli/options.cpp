@@ -114,6 +114,12 @@ Options parse(const QStringList &arguments)
                 return fail(QStringLiteral("--shard needs K/N, two numbers with 1 <= K <= N <= %1").arg(kMaxShards));
             o.shardIndex = *k;
             o.shardCount = *n;
+        } else if (isOption(QLatin1String("--resume"))) {
+            if (!takes(QLatin1String("--resume")) || value.isEmpty())
+                return fail(QStringLiteral("--resume needs the file an earlier run wrote to"));
+            o.resumeFile = value;
+        } else if (a == QLatin1String("--quiet")) {
+            o.quiet = true;
         } else {
             return fail(QStringLiteral("unknown option %1").arg(addressForMessage(a)));
         }
@@ -130,8 +136,8 @@ Options parse(const QStringList &arguments)
         return fail(QStringLiteral("--frames goes with --dump"));
     if (o.settleMs >= 0 && (!isLoadingMode(headless) || o.address == QLatin1String("-")))
         return fail(QStringLiteral("--settle needs a page to load (--dump, --scripts, --data or --batch)"));
-    if ((o.jobs != 0 || o.shardCount != 1) && headless != Mode::Batch)
-        return fail(QStringLiteral("--jobs and --shard go with --batch"));
+    if ((o.jobs != 0 || o.shardCount != 1 || !o.resumeFile.isEmpty() || o.quiet) && headless != Mode::Batch)
+        return fail(QStringLiteral("--jobs, --shard, --resume and --quiet go with --batch"));
     return o;
 }
 
@@ -142,8 +148,8 @@ QString usage()
         "       markloom --dump ADDRESS [--frames] [--settle MS] [--timeout SECONDS]\n"
         "       markloom --scripts ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
         "       markloom --data ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
-        "       markloom --batch FILE|- [--jobs N] [--shard K/N] [--settle MS]\n"
-        "                               [--timeout SECONDS]\n"
+        "       markloom --batch FILE|- [--jobs N] [--shard K/N] [--resume OUT]\n"
+        "                               [--quiet] [--settle MS] [--timeout SECONDS]\n"
         "\n"
         "Reads a web page as its live DOM source.\n"
         "\n"
@@ -168,6 +174,11 @@ QString usage()
         "                     number of cores)\n"
         "  --shard K/N        with --batch: take every N-th address, starting with\n"
         "                     the K-th (1 <= K <= N), to split a list over machines\n"
+        "  --resume OUT       with --batch: append the lines to OUT instead of\n"
+        "                     printing them, leaving out the addresses that lines\n"
+        "                     already in OUT answered with a source (an earlier run\n"
+        "                     over the same list and shard, maybe cut short)\n"
+        "  --quiet            with --batch: no progress line on a terminal\n"
         "  --timeout SECONDS  give up loading a page after this long (default 60);\n"
         "                     with --settle, reading it again has as long again\n"
         "  -h, --help         show this help\n"
@@ -175,7 +186,8 @@ QString usage()
         "\n"
         "Exit status: 0 success, 1 nothing found or the load failed (with --batch:\n"
         "some address failed), 2 usage error (with --batch: also a list that cannot\n"
-        "be read).\n");
+        "be read, or an OUT that is no earlier output of it), 130 and 143 a batch\n"
+        "ended by SIGINT or SIGTERM after the line it was writing.\n");
 }
 
 } // namespace cli

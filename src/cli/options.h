@@ -19,6 +19,8 @@ struct Options {
     int jobs = 0;        // pages loading at once; 0: one per core
     int shardIndex = 1;  // of shardCount, counted from 1
     int shardCount = 1;
+    QString resumeFile;  // earlier output of the batch, gone on with
+    bool quiet = false;  // no progress line
     QString error;       // for Mode::Error
 };
 

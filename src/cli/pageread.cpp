@@ -3,7 +3,13 @@
 namespace cli {
 
 PageRead::PageRead(const QString &address, int timeoutSeconds, int settleMs, bool keepFrames, QObject *parent)
-    : QObject(parent), m_browser(std::make_unique<WebBrowser>()), m_address(address), m_timeoutSeconds(timeoutSeconds),
+    : PageRead(std::make_unique<WebBrowser>(), address, timeoutSeconds, settleMs, keepFrames, parent)
+{
+}
+
+PageRead::PageRead(std::unique_ptr<WebBrowser> browser, const QString &address, int timeoutSeconds, int settleMs,
+                   bool keepFrames, QObject *parent)
+    : QObject(parent), m_browser(std::move(browser)), m_address(address), m_timeoutSeconds(timeoutSeconds),
       m_settleMs(settleMs), m_keepFrames(keepFrames)
 {
     m_timeout.setSingleShot(true);
@@ -27,6 +33,12 @@ PageRead::PageRead(const QString &address, int timeoutSeconds, int settleMs, boo
 }
 
 PageRead::~PageRead() = default;
+
+std::unique_ptr<WebBrowser> PageRead::takeBrowser()
+{
+    m_browser->disconnect(this);
+    return std::move(m_browser);
+}
 
 void PageRead::start()
 {

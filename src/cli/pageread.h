@@ -18,6 +18,9 @@ class PageRead : public QObject
 public:
     // settleMs < 0: no second read. keepFrames: the frames' documents too.
     PageRead(const QString &address, int timeoutSeconds, int settleMs, bool keepFrames, QObject *parent = nullptr);
+    // In the browser given, which goes back with takeBrowser().
+    PageRead(std::unique_ptr<WebBrowser> browser, const QString &address, int timeoutSeconds, int settleMs,
+             bool keepFrames, QObject *parent = nullptr);
     ~PageRead() override;
 
     void start();
@@ -26,6 +29,8 @@ public:
     // failed") or alone (errorNeedsAddress() false).
     QString error() const { return m_error; }
     bool errorNeedsAddress() const { return m_errorNeedsAddress; }
+    // The browser, no longer watched.
+    std::unique_ptr<WebBrowser> takeBrowser();
     // When ok: frames first (if kept), the top-level document last. The
     // caller may take the sources out.
     QList<CompletedDocument> &documents() { return m_documents; }

@@ -3,11 +3,14 @@
 #include "browse/docname.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
+#include "platform/storagewatch.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineCookieStore>
+#include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -240,6 +243,29 @@ void WebBrowser::Navigate2(const QString &address)
         checkResponsive(m_token, false);
 }
 
+void WebBrowser::watchStorage()
+{
+    m_storageWatch = std::make_shared<StorageWatch>();
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->cookieStore()->setCookieFilter(
+        [watch = m_storageWatch](const QWebEngineCookieStore::FilterRequest &request) {
+            watch->access(request.firstPartyUrl, request.origin);
+            return true;
+        });
+    connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
+            [this] { m_storageWatch->cookieAdded(); });
+}
+
+bool WebBrowser::storedNothing() const { return m_storageWatch && m_storageWatch->storedNothing(); }
+
+void WebBrowser::nextPage()
+{
+    if (m_storageWatch)
+        m_storageWatch->nextPage();
+    m_keepDocument = false;
+    m_page->history()->clear();
+}
+
 void WebBrowser::GoHome()
 {
     begin(homeUrl().toString(), false);
@@ -302,6 +328,8 @@ bool WebBrowser::allowNavigation(const QUrl &url, bool isMainFrame)
         return false;
     if (!isMainFrame)
         return true;
+    if (m_storageWatch)
+        m_storageWatch->pageAddress(url);
     if (m_waiting) {
         // Ours, a redirect of it, or the page moving on while it loads.
         m_started = true;

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QTemporaryDir;
+class StorageWatch;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
@@ -72,6 +73,16 @@ public:
 
     QWebEngineProfile *browserProfile() const { return m_profile; }
 
+    // For a browser that may load one page after another (the command
+    // line's batch): the HTTP cache is off, and every cookie and storage
+    // access is watched. Call before the first load.
+    void watchStorage();
+    // Whether the pages loaded so far surely stored nothing (no cookie, no
+    // storage) that a next page could see; false when not watched.
+    bool storedNothing() const;
+    // Before the next page: the history of those before goes.
+    void nextPage();
+
     static QUrl homeUrl();
     // Address-bar conversion of typed text (surrounding blanks and line
     // breaks dropped, scheme added where missing).
@@ -107,6 +118,7 @@ private:
                                       const QString &innerHTML);
 
     std::unique_ptr<QTemporaryDir> m_storage;
+    std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
     quint64 m_pageGeneration = 0; // a new page after a hung one
