@@ -341,11 +341,8 @@ void TestMainForm::pageNavigatingItself_data()
     QTest::addColumn<bool>("edited");
     QTest::newRow("script") << "location.href = 'two.html'" << false;
     QTest::newRow("script, edited") << "location.href = 'two.html'" << true;
-    QTest::newRow("reload, edited") << "location.reload()" << true;
     QTest::newRow("refresh, edited") << "document.head.innerHTML += \"<meta http-equiv='refresh' content='0; url=two.html'>\""
                                      << true;
-    QTest::newRow("link, edited") << "document.body.innerHTML = \"<a href='two.html'>x</a>\"; document.links[0].click()"
-                                  << true;
     QTest::newRow("form, edited") << "document.body.innerHTML = \"<form action='two.html'></form>\"; document.forms[0].submit()"
                                   << true;
 }
@@ -405,7 +402,6 @@ void TestMainForm::loadsWithoutAPage_data()
     };
     const QString first = QStringLiteral("<p>first</p>"); // the page before, kept
     QTest::newRow("not a URL") << "not a url at all" << cannot("not a url at all") << first;
-    QTest::newRow("unknown scheme") << "nosuchscheme://x/" << cannot("nosuchscheme://x/") << first;
     // Engine-internal addresses crash or hang the engine on purpose.
     QTest::newRow("debug address") << "chrome://gpucrash" << cannot("chrome://gpucrash") << first;
     const QString longAddress = TestPages::url("a/") + QString(300, u'x');

@@ -29,16 +29,12 @@ private:
             return;
         s->setProperty("answered", true);
         const QByteArray path = s->readLine().split(' ').value(1).mid(1);
-        if (path == "partial") {
-            s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n<title>partial</title><p>so far");
-            return;
-        }
-        if (path.toInt() < 100)
-            return;
-        const QByteArray body = "<title>" + path + "</title>status";
-        s->write("HTTP/1.1 " + path + " Status\r\nContent-Type: text/html\r\nContent-Length: "
-                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        s->disconnectFromHost();
+        const QByteArray head = "HTTP/1.1 " + (path == "partial" ? "200" : path) + " \r\nContent-Type: text/html\r\n";
+        if (path == "partial")
+            s->write(head + "\r\n<title>partial</title><p>so far");
+        else if (path.toInt() >= 100)
+            s->write(head + "Connection: close\r\nContent-Length: " + QByteArray::number(path.size() + 21) + "\r\n\r\n<title>" + path
+                     + "</title>status");
     }
 };
 
