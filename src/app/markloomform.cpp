@@ -8,6 +8,8 @@
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
 #include "browse/addresslist.h"
+#include "browse/failurewords.h"
+#include "cli/output.h"
 #include "edit/aboutdialog.h"
 #include "edit/browsercommands.h"
 #include "edit/editcommands.h"
@@ -52,8 +54,11 @@ namespace {
 
 QString cannotOpenMessage(const QString &address)
 {
-    return QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(address);
+    return QStringLiteral("「%1」を開けません。アドレスを確かめてください。").arg(cli::addressForMessage(address));
 }
+
+// How long a load may go on before the pane shows the page as it stands.
+constexpr int kPartialMs = 15000;
 
 // Commands that need a page, in the order they are switched.
 const char *const kPageCommands[] = {
@@ -165,6 +170,7 @@ void MarkloomForm::createControls()
     // Owned by the window but never shown in it: a page nobody sees is never laid out or painted.
     WebBrowser1 = new WebBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setPartialDelay(kPartialMs);
 
     AddressBarCombo = new QComboBox(m_client);
     AddressBarCombo->setObjectName(QStringLiteral("AddressBarCombo"));
@@ -462,6 +468,8 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
 {
     if (!document.hasRoot) {
         // Nothing to show: pane, address bar and caption stay as they are.
+        if (document.stillLoading)
+            return;
         if (document.isTop)
             m_document.navigationEnded();
         SetCommandsEnabled(true);
@@ -473,28 +481,44 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
         return;
     HTMLSorceText->SetText(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
-    m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop,
-                             document.innerHTML, document.framePath);
-    if (document.isTop)
+    // A page still loading is shown as it stands, marked so in the caption,
+    // until the whole of it replaces it; meanwhile the commands work on it.
+    const QString name =
+        document.stillLoading ? document.nameProp + QStringLiteral("（読み込み中）") : document.nameProp;
+    m_document.documentShown(DomDocument{document.url.toString(), name}, document.isTop, document.innerHTML,
+                             document.framePath);
+    if (document.isTop && !document.stillLoading)
         rememberAddress(WebBrowser1->LocationURL());
     SetCommandsEnabled(true);
+    // An error status is no failure (the page came), but worth a word.
+    if (document.isTop && document.httpStatus >= 400)
+        m_loadingLabel->setText(QStringLiteral("HTTP %1").arg(document.httpStatus));
 }
 
-void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address)
+void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address, const LoadError &error)
 {
-    // Nothing came to show: keep pane, address bar and caption, switch the
-    // commands on, and say why instead of leaving an unexplained empty pane.
+    // Nothing came to show: the page before stays in the pane, the address
+    // bar and the caption (the list only ever holds addresses that loaded),
+    // the commands come on, and the message says why.
     m_document.navigationEnded();
+    const QList<PageDocument> &page = m_document.pageDocuments();
+    const int shown = m_document.shownDocument();
+    if (!m_document.isModified() && shown >= 0 && shown < page.size()) {
+        HTMLSorceText->SetText(page.at(shown).source);
+        if (page.first().isTop)
+            AddressBarCombo->setEditText(page.first().document.URL);
+    }
     SetCommandsEnabled(true);
     switch (why) {
     case LoadEnd::Unloadable:
         m_services.prompts().message(this, cannotOpenMessage(address));
         break;
     case LoadEnd::Failed:
-        m_services.prompts().message(this, QStringLiteral("「%1」を読み込めませんでした。").arg(address));
+        m_services.prompts().message(this, loadFailedMessage(address, error));
         break;
     case LoadEnd::NoDocument:
-        m_services.prompts().message(this, QStringLiteral("「%1」はページとして表示できません。").arg(address));
+        m_services.prompts().message(
+            this, QStringLiteral("「%1」はページとして表示できません。").arg(cli::addressForMessage(address)));
         break;
     }
 }

@@ -29,6 +29,7 @@ class FileCommands;
 class FindCommands;
 class SettingCommands;
 struct CompletedDocument;
+struct LoadError;
 enum class LoadEnd;
 
 // The main window: address bar, hidden browser, source pane, menus, toolbar.
@@ -110,7 +111,7 @@ private:
 
     // Browser and pane events.
     void WebBrowser1_DocumentComplete(const CompletedDocument &document);
-    void WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address);
+    void WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QString &address, const LoadError &error);
     // Address bar key (before the key reaches the text).
     void AddressBarCombo_KeyDown(int keyCode);
     void MainFormToolbar_ButtonClick(int index);

@@ -27,8 +27,9 @@ struct Result {
     QString address;
     QString url; // empty when the page failed
     QString title;
+    int status = 0; // HTTP status of the top-level response; 0: none
     QString source;
-    QString error;
+    QString error;  // with a source: the page as it stood when it timed out
 };
 
 // Results held for the list's order, per job: one page that takes its whole
@@ -232,13 +233,15 @@ int runBatch(const Options &options)
                 break;
             out.beginObject();
             out.add(QLatin1String("address"), next->address);
-            if (next->error.isEmpty()) {
+            if (!next->url.isEmpty()) {
                 out.add(QLatin1String("url"), next->url);
                 out.add(QLatin1String("title"), next->title);
+                if (next->status != 0)
+                    out.add(QLatin1String("status"), next->status);
                 out.add(QLatin1String("source"), next->source);
-            } else {
-                out.add(QLatin1String("error"), next->error);
             }
+            if (!next->error.isEmpty())
+                out.add(QLatin1String("error"), next->error);
             writeFailed = !out.endObject();
             progress.lineWritten(!next->error.isEmpty());
         }
@@ -264,9 +267,11 @@ int runBatch(const Options &options)
             CompletedDocument &top = read->documents().last();
             r.url = top.url.toString(QUrl::FullyEncoded);
             r.title = std::move(top.title);
+            r.status = top.httpStatus;
             r.source = std::move(top.innerHTML);
-        } else {
-            r.error = read->error();
+        }
+        if (!read->ok() || read->timedOut()) {
+            r.error = read->timedOut() ? QStringLiteral("timed out") : read->error();
             anyFailed = true;
         }
         job.browser = read->takeBrowser();
@@ -275,7 +280,7 @@ int runBatch(const Options &options)
         job.index = -1;
         writeReady();
         // A page that failed may have left its browser hung or busy.
-        if (!read->ok() || stopped())
+        if (!read->ok() || read->timedOut() || stopped())
             return replaceBrowser(job);
         job.leaving = true;
         WebBrowser *browser = job.browser.get();

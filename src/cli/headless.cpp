@@ -25,18 +25,21 @@ QString readStdin()
 }
 
 // The documents of a page (frames, then the top); empty with the message in
-// error when it could not be read.
+// error when it could not be read. timedOut: the top as it stood at the
+// timeout, with its message in error.
 QList<CompletedDocument> readPage(const QString &address, int timeoutSeconds, int settleMs, bool frames,
-                                  QString *error)
+                                  QString *error, bool *timedOut = nullptr)
 {
     PageRead read(address, timeoutSeconds, settleMs, frames);
     QEventLoop loop;
     QObject::connect(&read, &PageRead::finished, &loop, &QEventLoop::quit);
     read.start();
     loop.exec();
-    if (!read.ok() && error)
+    if ((!read.ok() || read.timedOut()) && error)
         *error = read.errorNeedsAddress() ? read.error() + QStringLiteral(": ") + addressForMessage(address)
                                           : read.error();
+    if (timedOut)
+        *timedOut = read.timedOut();
     return std::move(read.documents());
 }
 
@@ -48,6 +51,8 @@ int printFrames(const QList<CompletedDocument> &documents)
         out.add(QLatin1String("url"), doc.url.toString(QUrl::FullyEncoded));
         out.add(QLatin1String("title"), doc.title);
         out.add(QLatin1String("top"), doc.isTop);
+        if (doc.httpStatus != 0)
+            out.add(QLatin1String("status"), doc.httpStatus);
         out.add(QLatin1String("source"), doc.innerHTML);
         if (!out.endObject()) {
             writeMessage(writeFailedMessage());
@@ -67,8 +72,9 @@ bool needsBrowser(const Options &options)
 
 std::optional<QString> loadSource(const QString &address, int timeoutSeconds, QString *error)
 {
-    QList<CompletedDocument> documents = readPage(address, timeoutSeconds, -1, false, error);
-    if (documents.isEmpty())
+    bool timedOut = false;
+    QList<CompletedDocument> documents = readPage(address, timeoutSeconds, -1, false, error, &timedOut);
+    if (documents.isEmpty() || timedOut)
         return std::nullopt;
     return std::move(documents.last().innerHTML);
 }
@@ -80,27 +86,39 @@ int runHeadless(const Options &options)
     if (options.mode != Mode::Dump && options.mode != Mode::Scripts && options.mode != Mode::Data)
         return 2;
     QString source;
+    QString error;   // said after the output
+    bool timedOut = false;
     if (fromStdin(options)) {
         source = readStdin();
     } else {
-        QString error;
-        QList<CompletedDocument> documents =
-            readPage(options.address, options.timeoutSeconds, options.settleMs, options.frames, &error);
+        QList<CompletedDocument> documents = readPage(options.address, options.timeoutSeconds, options.settleMs,
+                                                      options.frames, &error, &timedOut);
         if (documents.isEmpty()) {
             writeMessage(error);
             return 1;
         }
-        if (options.frames)
-            return printFrames(documents);
+        if (options.frames) {
+            const int result = printFrames(documents);
+            if (result == 0 && timedOut)
+                writeMessage(error);
+            return timedOut ? 1 : result;
+        }
         source = std::move(documents.last().innerHTML);
+        // A page answered with an error status is still a page: said, not failed.
+        const int status = documents.last().httpStatus;
+        if (!timedOut && status >= 400 && options.mode == Mode::Dump)
+            error = QStringLiteral("HTTP %1").arg(status);
     }
-    if (options.mode != Mode::Dump)
-        return printExtraction(options.mode == Mode::Scripts, source);
-    if (!writeOut(source)) {
+    int result = 0;
+    if (options.mode != Mode::Dump) {
+        result = printExtraction(options.mode == Mode::Scripts, source);
+    } else if (!writeOut(source)) {
         writeMessage(writeFailedMessage());
         return 1;
     }
-    return 0;
+    if (!error.isEmpty())
+        writeMessage(error);
+    return timedOut ? 1 : result;
 }
 
 } // namespace cli

@@ -50,6 +50,12 @@ void JsonLineWriter::add(QLatin1String name, bool value)
     m_buffer.append(value ? "true" : "false");
 }
 
+void JsonLineWriter::add(QLatin1String name, int value)
+{
+    this->name(name);
+    m_buffer.append(QByteArray::number(value));
+}
+
 bool JsonLineWriter::endObject()
 {
     m_buffer.append("}\n");

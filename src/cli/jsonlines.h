@@ -24,6 +24,7 @@ public:
     void beginObject();
     void add(QLatin1String name, QStringView value);
     void add(QLatin1String name, bool value);
+    void add(QLatin1String name, int value);
     // Ends the line and hands the rest of it to the sink. False when any
     // piece so far could not be written.
     bool endObject();

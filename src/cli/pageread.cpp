@@ -14,8 +14,14 @@ PageRead::PageRead(std::unique_ptr<WebBrowser> browser, const QString &address, 
 {
     m_timeout.setSingleShot(true);
     m_settle.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this,
-            [this] { fail(QStringLiteral("timed out after %1 s").arg(m_timeoutSeconds)); });
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        if (m_state != State::Loading)
+            return fail(QStringLiteral("timed out after %1 s").arg(m_timeoutSeconds));
+        // A page that never finishes still has a source: the one as it stands.
+        m_state = State::AsItStood;
+        m_timeout.start(kAsItStoodMs);
+        m_browser->ReadAsItStands();
+    });
     connect(&m_settle, &QTimer::timeout, this, [this] {
         m_state = State::Reading;
         m_timeout.start(m_timeoutSeconds * 1000);
@@ -23,10 +29,14 @@ PageRead::PageRead(std::unique_ptr<WebBrowser> browser, const QString &address, 
     });
     connect(m_browser.get(), &WebBrowser::documentComplete, this, &PageRead::onDocument);
     connect(m_browser.get(), &WebBrowser::documentsRead, this, &PageRead::onReadAgain);
-    connect(m_browser.get(), &WebBrowser::loadEndedWithoutDocument, this, [this](LoadEnd why, const QString &) {
+    connect(m_browser.get(), &WebBrowser::loadEndedWithoutDocument, this,
+            [this](LoadEnd why, const QString &, const LoadError &error) {
         switch (why) {
         case LoadEnd::Unloadable: fail(QStringLiteral("cannot load this address")); break;
-        case LoadEnd::Failed: fail(QStringLiteral("loading failed")); break;
+        case LoadEnd::Failed:
+            fail(error.text.isEmpty() ? QStringLiteral("loading failed")
+                                      : QStringLiteral("loading failed (%1)").arg(error.text));
+            break;
         case LoadEnd::NoDocument: fail(QStringLiteral("no page to show (a download?)")); break;
         }
     });
@@ -42,33 +52,47 @@ std::unique_ptr<WebBrowser> PageRead::takeBrowser()
 
 void PageRead::start()
 {
+    // Once loaded, the page may change its document but not replace it.
+    m_browser->setKeepDocument(m_settleMs >= 0);
     m_timeout.start(m_timeoutSeconds * 1000);
     m_browser->Navigate2(m_address);
 }
 
 void PageRead::onDocument(const CompletedDocument &doc)
 {
-    if (m_state != State::Loading)
+    // A load that completes as its timeout passes has completed.
+    if (m_state != State::Loading && m_state != State::AsItStood)
+        return;
+    if (doc.stillLoading)
         return;
     if (!doc.isTop) {
         if (m_keepFrames)
             m_documents << doc;
         return;
     }
-    if (doc.isErrorPage)
-        return fail(QStringLiteral("loading failed"));
     m_documents << doc;
     if (m_settleMs < 0)
         return succeedOrFail();
-    // The same document, later: the page may change it but not replace it.
+    // The same document, later.
     m_timeout.stop();
-    m_browser->setKeepDocument(true);
     m_state = State::Settling;
     m_settle.start(m_settleMs);
 }
 
 void PageRead::onReadAgain(const QList<CompletedDocument> &again)
 {
+    if (m_state == State::AsItStood) {
+        if (again.isEmpty() || !again.first().hasRoot)
+            return fail(QStringLiteral("timed out after %1 s").arg(m_timeoutSeconds));
+        m_documents << again.first();
+        m_timedOut = true;
+        m_error = timedOutMessage();
+        m_errorNeedsAddress = false;
+        m_state = State::Done;
+        m_timeout.stop();
+        Q_EMIT finished();
+        return;
+    }
     if (m_state != State::Reading)
         return;
     // The top first, then the frames the page could reach. Each replaces

@@ -24,9 +24,12 @@ public:
     ~PageRead() override;
 
     void start();
-    bool ok() const { return m_error.isEmpty(); }
-    // Why the read failed, for a message before the address ("loading
-    // failed") or alone (errorNeedsAddress() false).
+    // A source was read: the page loaded, or it timed out with a document
+    // as it stood.
+    bool ok() const { return !m_documents.isEmpty(); }
+    bool timedOut() const { return m_timedOut; }
+    // Why the read failed or timed out, for a message before the address
+    // ("loading failed") or alone (errorNeedsAddress() false).
     QString error() const { return m_error; }
     bool errorNeedsAddress() const { return m_errorNeedsAddress; }
     // The browser, no longer watched.
@@ -34,6 +37,9 @@ public:
     // When ok: frames first (if kept), the top-level document last. The
     // caller may take the sources out.
     QList<CompletedDocument> &documents() { return m_documents; }
+
+    // The message for a source read at the timeout.
+    static QString timedOutMessage() { return QStringLiteral("timed out; the source is the page as it stood"); }
 
 Q_SIGNALS:
     // Once, after success or failure.
@@ -52,7 +58,11 @@ private:
     bool m_keepFrames;
     QTimer m_timeout;
     QTimer m_settle;
-    enum class State { Loading, Settling, Reading, Done } m_state = State::Loading;
+    // A page that has not answered this long after its timeout is hung: it
+    // has no source to give.
+    static constexpr int kAsItStoodMs = 5000;
+    enum class State { Loading, AsItStood, Settling, Reading, Done } m_state = State::Loading;
+    bool m_timedOut = false;
     QString m_error;
     bool m_errorNeedsAddress = true;
     QList<CompletedDocument> m_documents;

@@ -13,17 +13,22 @@ QString scriptSource(const QString &nonce)
     static const QString tpl = QStringLiteral(R"JS(
 (function () {
   var taken = false;
-  // The document as [address, title, markup inside the root, has a root],
-  // once; null afterwards.
+  // The document as [address, title, markup inside the root, has a root].
+  function read() {
+    var root = document.documentElement;
+    return [String(document.URL), String(document.title || ''), root ? root.innerHTML : '', !!root];
+  }
+  // The same, once; null afterwards.
   function take() {
     if (taken)
       return null;
     taken = true;
-    var root = document.documentElement;
-    return [String(document.URL), String(document.title || ''), root ? root.innerHTML : '', !!root];
+    return read();
   }
   if (window === window.top) {
     window['%1:'] = take;
+    // As it stands while it loads: null once it has been taken.
+    window['%1:peek'] = function () { return taken ? null : read(); };
     // The page as it stands now: itself, then every frame it can reach
     // (same origin), each as [address, title, markup, has a root, top].
     window['%1:again'] = function () {
@@ -76,6 +81,12 @@ QString scriptSource(const QString &nonce)
 QString captureSource(const QString &nonce)
 {
     return QStringLiteral("(function () { var take = window['%1:']; return typeof take === 'function' ? take() : null; })()")
+        .arg(nonce);
+}
+
+QString peekSource(const QString &nonce)
+{
+    return QStringLiteral("(function () { var peek = window['%1:peek']; return typeof peek === 'function' ? peek() : null; })()")
         .arg(nonce);
 }
 

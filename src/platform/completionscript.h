@@ -21,6 +21,9 @@ QString scriptSource(const QString &nonce);
 // been read already or was never loaded (the empty document a browser
 // starts with).
 QString captureSource(const QString &nonce);
+// The same as captureSource while the document loads, without taking it:
+// null once it has been taken (so never a document read before).
+QString peekSource(const QString &nonce);
 // Evaluates, in the same world, to the page as it stands now: a list of
 // [address, title, markup inside the root, has a root, is the top], the top
 // first, then every frame reachable from it (same origin), in document order.

@@ -65,9 +65,7 @@ bool GuardedPage::javaScriptPrompt(const QUrl &, const QString &, const QString 
 void GuardedPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
                                            const QString &)
 {
-    if (message.size() > m_nonce.size() && message.startsWith(m_nonce)
-        && message.at(m_nonce.size()) == QLatin1Char(':'))
-        Q_EMIT reportReceived(message, m_nonce.size() + 1);
+    Q_EMIT consoleMessage(message);
 }
 
 QStringList GuardedPage::chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) { return {}; }

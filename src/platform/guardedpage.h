@@ -5,9 +5,9 @@
 #include <functional>
 
 // A page that cannot reach the user: no alerts, prompts, file choosers,
-// popups, permissions or certificate exceptions. Completion reports from the
-// injected script arrive through the console and are handed on; every other
-// console message is dropped.
+// popups, permissions or certificate exceptions. Console messages are handed
+// on: completion reports from the injected script arrive that way, marked
+// with the page's nonce.
 class GuardedPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -23,9 +23,9 @@ public:
     void setNavigationGate(NavigationGate gate) { m_gate = std::move(gate); }
 
 Q_SIGNALS:
-    // The whole console message; the report itself starts at offset. (The
-    // message is handed on as it is: a report can be hundreds of megabytes.)
-    void reportReceived(const QString &message, qsizetype offset);
+    // A console message, handed on as it is (a report can be hundreds of
+    // megabytes).
+    void consoleMessage(const QString &message);
 
 protected:
     void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;

@@ -1,6 +1,5 @@
 #include "platform/webbrowser.h"
 
-#include "browse/docname.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
 #include "platform/storagewatch.h"
@@ -70,9 +69,13 @@ public:
     }
 };
 
-bool isAbout(const QUrl &url, QLatin1String what)
+// The top-level document as the page's script world hands it over.
+std::optional<CompletedDocument> topDocument(const QVariant &result)
 {
-    return url.scheme().compare(QLatin1String("about"), Qt::CaseInsensitive) == 0 && url.path() == what;
+    const QVariantList d = result.toList();
+    if (d.size() != 4)
+        return std::nullopt;
+    return CompletedDocument::make(true, d.at(3).toBool(), d.at(0).toString(), d.at(1).toString(), d.at(2).toString());
 }
 
 } // namespace
@@ -97,12 +100,14 @@ WebBrowser::WebBrowser(QObject *owner)
     // and can crash the engine.)
 
     installPage();
+    m_partial.setSingleShot(true);
+    connect(&m_partial, &QTimer::timeout, this, [this] { perform(m_nav.partialDue(m_partialToken, false)); });
 }
 
 void WebBrowser::installPage()
 {
     m_page = new GuardedPage(m_profile, this);
-    ++m_pageGeneration;
+    m_nav.setMarker(m_page->nonce());
     QWebEngineScript script;
     script.setName(QStringLiteral("markloom-completion"));
     script.setWorldId(QWebEngineScript::ApplicationWorld);
@@ -110,137 +115,48 @@ void WebBrowser::installPage()
     script.setRunsOnSubFrames(true);
     script.setSourceCode(completion::scriptSource(m_page->nonce()));
     m_page->scripts().insert(script);
-    m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) { return allowNavigation(url, isMainFrame); });
+    m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) {
+        const bool allowed = m_nav.navigationRequested(url, isMainFrame);
+        if (allowed && isMainFrame && m_storageWatch)
+            m_storageWatch->pageAddress(url);
+        return allowed;
+    });
     setPage(m_page);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFocusPolicy(Qt::NoFocus);
 
-    connect(m_page, &GuardedPage::reportReceived, this,
-            [this](const QString &message, qsizetype offset) { onReport(QStringView(message).sliced(offset)); });
+    connect(m_page, &GuardedPage::consoleMessage, this,
+            [this](const QString &message) { perform(m_nav.consoleMessage(message)); });
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
-                if (m_waiting && status != QWebEnginePage::NormalTerminationStatus)
-                    endWithoutDocument(LoadEnd::Failed);
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+                perform(m_nav.rendererGone(status != QWebEnginePage::NormalTerminationStatus,
+                                           QStringLiteral("the page's process ended (%1)").arg(code)));
             });
-}
-
-void WebBrowser::checkResponsive(quint64 token, bool missedOnce)
-{
-    // A script that never yields holds its page's process: no stop gets
-    // through to it, and a later load of the same site would wait in it for
-    // ever. The page is asked a trivial question; one that misses two in a
-    // row is replaced by a new page, which gets a process of its own, and a
-    // load under way starts again there (once: the new one is not watched).
-    // A load that was started over an unfinished one is watched until it
-    // ends, since the page it waits for may only hang once it runs; a stop
-    // is checked once. (Twice: a question to a document that a new one
-    // replaces meanwhile is never answered.)
-    auto answered = std::make_shared<bool>(false);
-    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
-                          [answered](const QVariant &) { *answered = true; });
-    QTimer::singleShot(kAnswerMs, this, [this, answered, token, missedOnce, generation = m_pageGeneration] {
-        if (generation != m_pageGeneration || token != m_token)
-            return;
-        if (*answered) {
-            if (m_waiting)
-                checkResponsive(token, false);
-            return;
-        }
-        if (!missedOnce)
-            return checkResponsive(token, true);
-        GuardedPage *old = m_page;
-        installPage();
-        delete old;
-        if (m_waiting && !m_byPage) {
-            const QString address = m_address;
-            begin(address, false);
-            m_page->load(address == homeUrl().toString() ? homeUrl() : urlFromUserInput(address));
-        }
-    });
 }
 
 WebBrowser::~WebBrowser()
 {
-    // Nothing the page still delivers while it goes belongs to a navigation.
-    m_waiting = false;
-    ++m_token;
+    // Nothing the page still delivers while it goes (its pending answers come
+    // back empty) belongs to a navigation.
+    GuardedPage *page = std::exchange(m_page, nullptr);
     // The page must go before the profile it was created with.
     setPage(nullptr);
-    delete m_page;
-    m_page = nullptr;
+    delete page;
     delete m_profile;
     m_profile = nullptr;
 }
 
-QUrl WebBrowser::homeUrl() { return QUrl(QStringLiteral("qrc:/markloom/home.html")); }
+QUrl WebBrowser::homeUrl() { return Navigation::homeUrl(); }
 
 QUrl WebBrowser::urlFromUserInput(const QString &text)
 {
     return QUrl::fromUserInput(text.trimmed());
 }
 
-bool WebBrowser::canLoad(const QUrl &url) const
-{
-    if (!url.isValid() || url.isEmpty())
-        return false;
-    // Engine-internal addresses (chrome:, devtools:, view-source:, other
-    // about: pages and the like) are never loaded: some crash or hang the
-    // engine on purpose. Any scheme the engine does not load itself would go
-    // to a desktop program, which the hidden browser never starts.
-    const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("file")
-        || scheme == QLatin1String("data"))
-        return true;
-    if (scheme == QLatin1String("about"))
-        return isAbout(url, QLatin1String("blank"));
-    if (scheme == QLatin1String("qrc"))
-        return url.path() == homeUrl().path();
-    return m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
-}
-
-void WebBrowser::begin(const QString &address, bool byPage)
-{
-    ++m_token;
-    m_waiting = true;
-    m_settled = false;
-    m_deferredLoad.clear();
-    m_byPage = byPage;
-    m_address = address;
-    // A load signal still on its way when the engine was idle belongs to the
-    // load before; when it is busy, its next end is this navigation's too.
-    m_started = m_page->isLoading();
-}
-
 void WebBrowser::Navigate2(const QString &address)
 {
-    const QUrl url = urlFromUserInput(address);
-    if (!canLoad(url)) {
-        // Nothing a browser could load: end like a failed load, not a hang,
-        // and after the caller's handler has finished, as a real load would.
-        QMetaObject::invokeMethod(
-            this, [this, address] { Q_EMIT loadEndedWithoutDocument(LoadEnd::Unloadable, address); },
-            Qt::QueuedConnection);
-        return;
-    }
-    // A load that never ended (stopped, or still going) may be a page that
-    // hangs: the new one must not wait in it.
-    const bool unsettled = !m_settled || m_page->isLoading();
-    begin(address, false);
-    if (m_stoppedUrl.isEmpty()) {
-        m_page->load(url);
-    } else {
-        // A load started before the stopped one has said it ended can be
-        // taken down with it: it starts once that end has come, or after a
-        // while if it never comes (a page that hangs never says it).
-        m_deferredLoad = url;
-        QTimer::singleShot(kAnswerMs, this, [this, token = m_token] {
-            if (token == m_token)
-                startDeferredLoad();
-        });
-    }
-    if (unsettled)
-        checkResponsive(m_token, false);
+    perform(m_nav.navigate(urlFromUserInput(address), address, m_page->isLoading()));
 }
 
 void WebBrowser::watchStorage()
@@ -262,176 +178,136 @@ void WebBrowser::nextPage()
 {
     if (m_storageWatch)
         m_storageWatch->nextPage();
-    m_keepDocument = false;
+    m_nav.setKeepDocument(false);
     m_page->history()->clear();
 }
 
-void WebBrowser::GoHome()
-{
-    begin(homeUrl().toString(), false);
-    m_page->load(homeUrl());
-}
+void WebBrowser::GoHome() { perform(m_nav.navigate(homeUrl(), homeUrl().toString(), m_page->isLoading())); }
 
-void WebBrowser::Stop()
-{
-    m_waiting = false;
-    ++m_token;
-    m_stoppedUrl = m_page->isLoading() ? m_page->requestedUrl() : QUrl();
-    m_page->triggerAction(QWebEnginePage::Stop);
-    checkResponsive(m_token, false);
-}
+void WebBrowser::Stop() { perform(m_nav.stop(m_page->isLoading(), m_page->requestedUrl())); }
 
-void WebBrowser::startDeferredLoad()
-{
-    m_stoppedUrl.clear();
-    if (!m_deferredLoad.isEmpty())
-        m_page->load(std::exchange(m_deferredLoad, QUrl()));
-}
+void WebBrowser::Reload() { perform(m_nav.reload(m_page->url(), m_page->isLoading())); }
+
+void WebBrowser::ReadAgain() { perform(m_nav.readAgain()); }
+
+void WebBrowser::ReadAsItStands() { perform(m_nav.partialDue(m_nav.token(), true)); }
 
 QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
 
-void WebBrowser::Reload()
-{
-    const QString address = LocationURL();
-    if (!canLoad(m_page->url())) {
-        Navigate2(address); // says it cannot be loaded
-        return;
-    }
-    begin(address, false);
-    m_page->triggerAction(QWebEnginePage::Reload);
-}
-
-void WebBrowser::ReadAgain()
-{
-    const quint64 token = m_token;
-    m_page->runJavaScript(completion::rereadSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
-                          [this, token](const QVariant &result) {
-                              QList<CompletedDocument> documents;
-                              if (token == m_token) {
-                                  for (const QVariant &item : result.toList()) {
-                                      const QVariantList d = item.toList();
-                                      if (d.size() == 5)
-                                          documents << document(d.at(4).toBool(), d.at(3).toBool(), d.at(0).toString(),
-                                                                d.at(1).toString(), d.at(2).toString());
-                                  }
-                              }
-                              Q_EMIT documentsRead(documents);
-                          });
-}
-
-bool WebBrowser::allowNavigation(const QUrl &url, bool isMainFrame)
-{
-    // Documents a page makes itself may be shown in its frames and itself.
-    const bool pageMade = url.scheme().compare(QLatin1String("blob"), Qt::CaseInsensitive) == 0
-                          || (!isMainFrame && isAbout(url, QLatin1String("srcdoc")));
-    if (!canLoad(url) && !pageMade)
-        return false;
-    if (!isMainFrame)
-        return true;
-    if (m_storageWatch)
-        m_storageWatch->pageAddress(url);
-    if (m_waiting) {
-        // Ours, a redirect of it, or the page moving on while it loads.
-        m_started = true;
-        return true;
-    }
-    if (m_keepDocument)
-        return false;
-    // The page replaces its document by itself.
-    begin(url.toString(), true);
-    m_started = true;
-    return true;
-}
-
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
-    // The stopped load says so later, maybe once the next one has begun: that
-    // is not the next one's end.
-    if (info.status() == QWebEngineLoadingInfo::LoadStoppedStatus && !m_stoppedUrl.isEmpty()
-        && info.url() == m_stoppedUrl) {
-        startDeferredLoad();
-        return;
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        return perform(m_nav.loadStarted());
+    LoadFinish f;
+    f.status = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ? LoadFinish::Succeeded
+               : info.status() == QWebEngineLoadingInfo::LoadFailedStatus  ? LoadFinish::Failed
+                                                                           : LoadFinish::Stopped;
+    f.url = info.url();
+    f.errorPage = info.isErrorPage();
+    // The response's status comes as an error code of its own domain, even
+    // for success.
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        f.httpStatus = info.errorCode();
+    else if (info.errorDomain() != QWebEngineLoadingInfo::NoErrorDomain)
+        f.error = LoadError{info.errorCode(), info.errorString()};
+    f.engineBusy = m_page->isLoading();
+    perform(m_nav.loadFinished(f));
+}
+
+void WebBrowser::watch(quint64 token, bool missedOnce)
+{
+    auto answered = std::make_shared<bool>(false);
+    m_page->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                          [answered](const QVariant &) { *answered = true; });
+    QTimer::singleShot(kAnswerMs, this, [this, answered, token, missedOnce] {
+        if (m_page)
+            perform(m_nav.watchdogTick(token, missedOnce, *answered));
+    });
+}
+
+void WebBrowser::perform(const NavActions &actions)
+{
+    for (const NavAction &a : actions) {
+        if (!m_page) // going: nothing is done any more
+            return;
+        const quint64 token = a.token;
+        switch (a.kind) {
+        case NavAction::Load:
+            m_page->load(a.url);
+            break;
+        case NavAction::Reload:
+            m_page->triggerAction(QWebEnginePage::Reload);
+            break;
+        case NavAction::StopEngine:
+            m_page->triggerAction(QWebEnginePage::Stop);
+            break;
+        case NavAction::Capture:
+            // Read in the isolated world now that the engine says the load is
+            // over: a page can neither hurry, forge nor prevent it.
+            m_page->runJavaScript(completion::captureSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                                  [this, token](const QVariant &result) {
+                                      if (m_page)
+                                          perform(m_nav.captureAnswered(token, topDocument(result),
+                                                                        m_page->isLoading()));
+                                  });
+            break;
+        case NavAction::Peek:
+            m_page->runJavaScript(completion::peekSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                                  [this, token, asked = a.flag](const QVariant &result) {
+                                      if (m_page)
+                                          perform(m_nav.peekAnswered(token, asked, topDocument(result)));
+                                  });
+            break;
+        case NavAction::Reread:
+            m_page->runJavaScript(completion::rereadSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
+                                  [this, token](const QVariant &result) {
+                                      QList<CompletedDocument> documents;
+                                      for (const QVariant &item : result.toList()) {
+                                          const QVariantList d = item.toList();
+                                          if (d.size() == 5)
+                                              documents << CompletedDocument::make(
+                                                  d.at(4).toBool(), d.at(3).toBool(), d.at(0).toString(),
+                                                  d.at(1).toString(), d.at(2).toString());
+                                      }
+                                      if (m_page)
+                                          perform(m_nav.rereadAnswered(token, documents));
+                                  });
+            break;
+        case NavAction::HandOver:
+            // The source is handed on once the engine's own copy of it is gone.
+            QMetaObject::invokeMethod(
+                this, [this, token, doc = a.document] { perform(m_nav.handOver(token, doc)); },
+                Qt::QueuedConnection);
+            break;
+        case NavAction::Document:
+            Q_EMIT documentComplete(a.document);
+            break;
+        case NavAction::DocumentsRead:
+            Q_EMIT documentsRead(a.documents);
+            break;
+        case NavAction::Ended:
+            if (a.flag)
+                QMetaObject::invokeMethod(
+                    this, [this, a] { Q_EMIT loadEndedWithoutDocument(a.why, a.address, a.error); },
+                    Qt::QueuedConnection);
+            else
+                Q_EMIT loadEndedWithoutDocument(a.why, a.address, a.error);
+            break;
+        case NavAction::ReplacePage: {
+            GuardedPage *old = m_page;
+            installPage();
+            delete old;
+            break;
+        }
+        case NavAction::Watch:
+            watch(token, a.flag);
+            break;
+        case NavAction::Partial:
+            if (m_partialDelay >= 0) {
+                m_partialToken = token;
+                m_partial.start(m_partialDelay);
+            }
+            break;
+        }
     }
-    if (!m_waiting)
-        return;
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-        m_started = true;
-        return;
-    }
-    // The engine has finished loading (merged loads end once); while it is
-    // still busy, a newer load is under way and its own end follows.
-    if (!m_started || m_page->isLoading())
-        return;
-    capture(info.status() == QWebEngineLoadingInfo::LoadFailedStatus ? LoadEnd::Failed : LoadEnd::NoDocument);
-}
-
-void WebBrowser::capture(LoadEnd why)
-{
-    // The top-level document is read in the isolated world now that the
-    // engine says the load is over: a page can neither hurry, forge nor
-    // prevent it. A document is read once; the empty one a browser starts
-    // with, or one that a download or a refused address left in place, is
-    // not read again.
-    const quint64 token = m_token;
-    m_page->runJavaScript(completion::captureSource(m_page->nonce()), QWebEngineScript::ApplicationWorld,
-                          [this, token, why](const QVariant &result) {
-                              if (token != m_token || !m_waiting)
-                                  return;
-                              const QVariantList d = result.toList();
-                              if (d.size() == 4) {
-                                  m_waiting = false;
-                                  // The source is handed on once the engine's own copy of it is gone.
-                                  QMetaObject::invokeMethod(
-                                      this,
-                                      [this, token, doc = document(true, d.at(3).toBool(), d.at(0).toString(),
-                                                                   d.at(1).toString(), d.at(2).toString())] {
-                                          if (token != m_token)
-                                              return;
-                                          m_settled = true;
-                                          Q_EMIT documentComplete(doc);
-                                      },
-                                      Qt::QueuedConnection);
-                              } else if (!m_page->isLoading()) {
-                                  // Nothing new to read, and no newer load under way whose own
-                                  // end would read it: this load left no document.
-                                  endWithoutDocument(why);
-                              }
-                          });
-}
-
-void WebBrowser::endWithoutDocument(LoadEnd why)
-{
-    m_waiting = false;
-    m_settled = true;
-    if (!m_byPage)
-        Q_EMIT loadEndedWithoutDocument(why, m_address);
-}
-
-CompletedDocument WebBrowser::document(bool isTop, bool hasRoot, const QString &url, const QString &title,
-                                       const QString &innerHTML)
-{
-    CompletedDocument doc;
-    doc.isTop = isTop;
-    doc.hasRoot = hasRoot;
-    doc.url = QUrl(url);
-    doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
-    doc.title = title;
-    doc.nameProp = documentDisplayName(doc.title, doc.url);
-    doc.innerHTML = innerHTML;
-    return doc;
-}
-
-void WebBrowser::onReport(QStringView payload)
-{
-    // Frames report while their navigation waits: a frame that loads again
-    // once the page is complete (ads, refreshes) never replaces the source.
-    // A frame that failed (or was refused) shows the engine's own error
-    // page: that is no document of the page's, so it is not reported.
-    const std::optional<completion::Report> r = completion::parse(payload);
-    if (!r || !m_waiting || !m_started)
-        return;
-    CompletedDocument doc = document(false, r->hasRoot, r->url.toString(), r->title.toString(), r->html.toString());
-    doc.framePath = r->framePath.toString();
-    if (!doc.isErrorPage)
-        Q_EMIT documentComplete(doc);
 }

@@ -1,39 +1,21 @@
 #pragma once
 
+#include "browse/navigation.h"
 #include "platform/browser.h"
 
 #include <QString>
+#include <QTimer>
 #include <QUrl>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <memory>
 
 class QTemporaryDir;
-class StorageWatch;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
-
-// One document that finished loading: the top-level page or one of its frames.
-struct CompletedDocument {
-    bool isTop = false;   // the top-level document (reported after its frames)
-    bool hasRoot = false; // a root element exists; html is empty otherwise
-    bool isErrorPage = false; // the engine's own page for a failed load
-    QUrl url;             // the document's own address
-    QString title;
-    QString nameProp;     // display name (title, else path segment, host, address)
-    QString innerHTML;    // markup inside the root element
-    QString framePath;    // a frame's place in the page ("0.1"); empty for the page
-};
-
-Q_DECLARE_METATYPE(CompletedDocument)
-
-// Why a top-level load ended without a document to show.
-enum class LoadEnd {
-    Unloadable, // the address is nothing the browser can load
-    Failed,     // the load failed and no error page came
-    NoDocument, // the load ended without a page (a download, stopped by the page)
-};
+class StorageWatch;
 
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
@@ -60,16 +42,24 @@ public:
     // Reads the page shown again as it stands now, without loading it; the
     // answer comes as documentsRead.
     void ReadAgain() override;
+    // Reads the top-level document of the load under way as it stands; the
+    // answer comes as documentsRead (that document, or nothing when no
+    // document of this load is there yet or no load is under way).
+    void ReadAsItStands();
     // Address of the top-level page now shown.
     QString LocationURL() const override;
 
-    // While on, a top-level navigation the page starts by itself (script,
-    // refresh, link, form, a redirect after the page completed) is refused
-    // before it starts: the document and its source stay and nothing is
-    // reported. Navigations started here, and whatever happens while they
-    // load, go through; frames are not affected.
-    void setKeepDocument(bool keep) { m_keepDocument = keep; }
-    bool keepDocument() const { return m_keepDocument; }
+    // While on, a top-level navigation the page starts by itself once its
+    // load is over (script, refresh, link, form) is refused before it starts:
+    // the document and its source stay and nothing is reported. Navigations
+    // started here, and whatever happens while they load, go through; frames
+    // are not affected.
+    void setKeepDocument(bool keep) { m_nav.setKeepDocument(keep); }
+    bool keepDocument() const { return m_nav.keepDocument(); }
+    // A load started here that has not finished after ms milliseconds reports
+    // its top-level document as it stands (stillLoading), once; as soon as
+    // there is one of its own. Negative: never (the default).
+    void setPartialDelay(int ms) { m_partialDelay = ms; }
 
     QWebEngineProfile *browserProfile() const { return m_profile; }
 
@@ -89,52 +79,38 @@ public:
     static QUrl urlFromUserInput(const QString &text);
     // What may be loaded as a top-level address: http, https, file, data,
     // about:blank, the home page and schemes with a handler on this profile.
-    bool canLoad(const QUrl &url) const override;
+    bool canLoad(const QUrl &url) const override { return m_nav.mayLoad(url); }
 
 Q_SIGNALS:
-    // Raised once for every document that finishes loading, frames first.
+    // Raised once for every document that finishes loading, frames first,
+    // and for the top-level one as it stands once the partial delay passed.
     void documentComplete(const CompletedDocument &document);
     // A top-level load started here ended and no top-level document was
-    // reported for it. Not raised for a load cancelled by Stop().
-    void loadEndedWithoutDocument(LoadEnd why, const QString &address);
+    // reported for it; error says why a failed load failed. Not raised for a
+    // load cancelled by Stop().
+    void loadEndedWithoutDocument(LoadEnd why, const QString &address, const LoadError &error);
     // The answer to ReadAgain: the top-level document first, then each frame
     // it could reach (same origin); empty when a navigation began meanwhile
-    // or nothing is shown.
+    // or nothing is shown. The answer to ReadAsItStands likewise.
     void documentsRead(const QList<CompletedDocument> &documents);
 
 private:
     // How long a page has to answer before it counts as hung.
     static constexpr int kAnswerMs = 1500;
     void installPage();
-    void checkResponsive(quint64 token, bool missedOnce);
-    void startDeferredLoad();
-    void begin(const QString &address, bool byPage);
-    bool allowNavigation(const QUrl &url, bool isMainFrame);
+    void perform(const NavActions &actions);
+    void watch(quint64 token, bool missedOnce);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
-    void capture(LoadEnd why);
-    void onReport(QStringView payload);
-    void endWithoutDocument(LoadEnd why);
-    static CompletedDocument document(bool isTop, bool hasRoot, const QString &url, const QString &title,
-                                      const QString &innerHTML);
 
     std::unique_ptr<QTemporaryDir> m_storage;
     std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
-    quint64 m_pageGeneration = 0; // a new page after a hung one
-    bool m_keepDocument = false;
-
-    // The top-level navigation waiting for its document: started here or,
-    // when none is waiting, by the page. A newer one replaces it; the token
-    // tells its capture from an earlier one's.
-    quint64 m_token = 0;
-    bool m_waiting = false;
-    // The engine has taken it up: a load signal before that belongs to an
-    // earlier load.
-    bool m_started = false;
-    bool m_byPage = false; // ends without a message when no document comes
-    bool m_settled = true;  // the last load ended with a document or a reason
-    QUrl m_stoppedUrl;      // a load Stop() ended, whose own end is still to come
-    QUrl m_deferredLoad;    // a load waiting for that end
-    QString m_address;
+    // Every decision about which navigation a signal or answer belongs to.
+    Navigation m_nav{[this](const QString &scheme) {
+        return m_profile && m_profile->urlSchemeHandler(scheme.toLatin1()) != nullptr;
+    }};
+    QTimer m_partial; // the partial delay of the navigation m_partialToken
+    quint64 m_partialToken = 0;
+    int m_partialDelay = -1;
 };

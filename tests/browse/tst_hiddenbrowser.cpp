@@ -1,13 +1,14 @@
-// The hidden browser against hostile and racing pages: what it refuses to
-// load, when it reads a document, which navigation a load signal belongs to,
-// what a page may replace, what reaches the disk and which processes stay.
+// The hidden browser against hostile pages, with the engine: what a page
+// cannot read, forge or hold, what a page may replace, what reaches the disk
+// and which processes stay. (Which navigation a signal belongs to is the
+// navigation machine's, tested by its tables; the main window's tests show
+// the page's own navigations refused.)
 
 #include "cli/headless.h"
 #include "platform/webbrowser.h"
 #include "support/testpages.h"
 
 #include <QSignalSpy>
-#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QtTest>
 
@@ -41,27 +42,6 @@ private Q_SLOTS:
         m_pages = std::make_unique<TestPages>();
         m_pages->add("a/one.html", "<html><head><title>One</title></head><body>one</body></html>");
         m_pages->add("a/two.html", "<html><head><title>Two</title></head><body>two</body></html>");
-        m_pages->addPending("a/pending.html");
-    }
-
-    void loadableAddresses_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("loadable");
-        for (const char *yes : {"http://a.test/", "https://a.test/", "file:///tmp/x.html", "data:text/html,<p>x",
-                                "about:blank", "qrc:/markloom/home.html", "mltest://a/one.html"})
-            QTest::newRow(yes) << QString::fromLatin1(yes) << true;
-        for (const char *no : {"chrome://gpucrash", "CHROME://gpuhang", "chrome-untrusted://x/", "devtools://devtools/",
-                               "view-source:http://a.test/", "javascript:alert(1)", "blob:http://a.test/1",
-                               "about:version", "qrc:/markloom/icons/save.svg", "mailto:a@b.test", "nosuch://x"})
-            QTest::newRow(no) << QString::fromLatin1(no) << false;
-    }
-
-    void loadableAddresses()
-    {
-        QFETCH(QString, address);
-        QFETCH(bool, loadable);
-        QCOMPARE(makeBrowser()->canLoad(WebBrowser::urlFromUserInput(address)), loadable);
     }
 
     void hostilePages_data()
@@ -71,18 +51,15 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("page");
         QTest::addColumn<int>("timeout");
         QTest::addColumn<QString>("found"); // in the source, or else in the message
-        const auto row = [](const char *name, const char *page, const char *found, int timeout = 20) {
+        const auto row = [](const char *name, const char *page, const char *found, int timeout = 60) {
             QTest::newRow(name) << QByteArray(page) << timeout << QString::fromUtf8(found);
         };
         row("synthetic load", "<head><script>dispatchEvent(new Event('load'));</script></head><body>real end</body>",
             "real end");
         row("document.open", "<script>document.open(); document.write('<p>written</p>'); document.close();</script>",
             "<p>written</p>");
-        row("mailto before load", "<head><script>location.href = 'mailto:a@b.test';</script></head><body>x</body>",
+        row("app scheme before load", "<head><script>location.href = 'mailto:a@b.test';</script></head><body>x</body>",
             "mailto:a@b.test");
-        row("app scheme link before load",
-            "<a id='l' href='someapp:open'>x</a><script>document.getElementById('l').click();</script>",
-            "someapp:open");
         row("debug address from the page", "<body>stays<script>location.href = 'chrome://gpucrash';</script></body>",
             "stays");
         row("local file read",
@@ -97,8 +74,9 @@ private Q_SLOTS:
             "<body><script>document.body.textContent = 'confirm ' + confirm('?') + ', prompt ' + "
             "prompt('?', 'given') + ', open ' + window.open('own.js');</script></body>",
             "confirm false, prompt null, open null");
-        row("endless loop", "<script>for (;;) {}</script>", "timed out after 2 s", 2);
-        row("dialog loop", "<script>for (;;) alert('stop me');</script>", "timed out after 2 s", 2);
+        // Hung: no source as it stood either.
+        row("endless loop", "<script>for (;;) {}</script>", "timed out", 2);
+        row("dialog loop", "<script>for (;;) alert('stop me');</script>", "timed out", 2);
     }
 
     void hostilePages()
@@ -118,11 +96,12 @@ private Q_SLOTS:
         for (QWidget *w : QApplication::topLevelWidgets())
             QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle())); // no dialog or window was ever shown
         // The browser is gone: so are its page processes (children of the engine's zygotes), hung or not.
-        QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 30000);
     }
 
     // Whatever a local page frames it could read, so only its own pages load as
-    // frames: neither a text file beside it nor a page outside its folder.
+    // frames: neither a text file beside it nor a page outside its folder. Nor
+    // can the page's own console.log pass for a frame's report.
     void localPageFramesOnlyItsOwnPages()
     {
         const QString dir = markloomtest::sandboxPath(QStringLiteral("frames"));
@@ -134,12 +113,13 @@ private Q_SLOTS:
                   "<html><body><script>function copy(f) { try { document.body.append(f.contentDocument.body.textContent);"
                   " } catch (e) {} }</script><iframe src='secret.txt' onload='copy(this)'></iframe>"
                   "<iframe src='../outside.html' onload='copy(this)'></iframe>"
-                  "<iframe src='sub/framed.html' onload='copy(this)'></iframe></body></html>");
+                  "<iframe src='sub/framed.html' onload='copy(this)'></iframe>"
+                  "<script>console.log('markloom-' + '0'.repeat(32) + ':1 6 0\\nhttp:xforged');</script></body></html>");
         auto browser = makeBrowser();
         QList<CompletedDocument> docs;
         connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &d) { docs << d; });
         browser->Navigate2(QUrl::fromLocalFile(dir + "/page/top.html").toString());
-        QTRY_VERIFY_WITH_TIMEOUT(!docs.isEmpty() && docs.last().isTop, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!docs.isEmpty() && docs.last().isTop, 30000);
         QStringList urls;
         for (const CompletedDocument &d : docs)
             urls << d.url.toString();
@@ -149,123 +129,18 @@ private Q_SLOTS:
         QVERIFY2(!docs.last().innerHTML.contains(QStringLiteral("secret-contents")), qPrintable(docs.last().innerHTML));
     }
 
-    // A page whose script never yields holds its process; a stop, or a new
-    // address of the same site, must still get the next page through.
+    // A page whose script never yields holds its process; a new address of
+    // the same site must still get through.
     void hungPageNeverHoldsTheNextOne()
     {
         m_pages->add("a/loop.html", "<html><body><script>for (;;) {}</script></body></html>");
         auto browser = makeBrowser();
-        QStringList tops;
-        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &d) {
-            if (d.isTop)
-                tops << d.url.toString();
-        });
-        for (const bool stop : {true, false}) {
-            browser->Navigate2(TestPages::url("a/loop.html"));
-            QTRY_COMPARE_WITH_TIMEOUT(m_pages->requestCount("a/loop.html"), stop ? 1 : 2, 20000);
-            if (stop)
-                browser->Stop();
-            browser->Navigate2(TestPages::url(stop ? "a/one.html" : "a/two.html"));
-            QTRY_COMPARE_WITH_TIMEOUT(tops.size(), stop ? 1 : 2, 30000);
-        }
-        QCOMPARE(tops, (QStringList{TestPages::url("a/one.html"), TestPages::url("a/two.html")}));
-    }
-
-    void lateSignalNeverEndsNewerNavigation()
-    {
-        // Each navigation starts the moment the one before has reported: the
-        // earlier load's own end must neither end nor replace the newer one.
-        auto browser = makeBrowser();
-        QStringList tops;
-        QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
-        const QString one = TestPages::url("a/one.html");
-        const QString two = TestPages::url("a/two.html");
-        bool chain = true;
-        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &doc) {
-            tops << doc.url.toString();
-            if (chain && tops.size() < 20)
-                browser->Navigate2(tops.size() % 2 ? two : one);
-        });
-        browser->Navigate2(one);
-        QTRY_COMPARE_WITH_TIMEOUT(tops.size(), 20, 30000);
-        for (int i = 0; i < tops.size(); ++i)
-            QCOMPARE(tops.at(i), i % 2 ? two : one);
-
-        // One that replaces a load still under way, and one after a stop.
-        chain = false;
-        tops.clear();
-        browser->Navigate2(TestPages::url("a/pending.html"));
-        QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 1);
-        browser->Navigate2(one);
-        QTRY_COMPARE_WITH_TIMEOUT(tops, QStringList{one}, 20000);
-        browser->Navigate2(TestPages::url("a/pending.html"));
-        QTRY_COMPARE(m_pages->requestCount("a/pending.html"), 2);
-        QSignalSpy finished(browser->page(), &QWebEnginePage::loadFinished);
-        browser->Stop();
-        QTRY_COMPARE(finished.size(), 1);
-        bool answered = false; // and so has whatever the end of the stopped load asked the page
-        browser->page()->runJavaScript(QStringLiteral("1"), [&](const QVariant &) { answered = true; });
-        QTRY_VERIFY(answered);
-        browser->Navigate2(two);
-        QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two}), 20000);
-
-        // One started as the engine ends the one before, ahead of that end
-        // reaching the browser: the earlier page is never taken for it.
-        bool armed = true;
-        connect(browser->page(), &QWebEnginePage::loadFinished, this, [&] {
-            if (std::exchange(armed, false))
-                browser->Navigate2(two);
-        });
-        browser->Navigate2(one);
-        QTRY_COMPARE_WITH_TIMEOUT(tops, (QStringList{one, two, two}), 20000);
-        QCOMPARE(ended.size(), 0); // a stopped load ends in silence too
-    }
-
-    void keepDocument_data()
-    {
-        QTest::addColumn<QByteArray>("moveOn"); // what the page does 300 ms after it has loaded
-        QTest::addColumn<bool>("keep");
-        const auto row = [](const char *name, const QByteArray &moveOn, bool keep = true) {
-            QTest::newRow(name) << moveOn << keep;
-        };
-        const auto later = [](const char *script) {
-            return "<script>setTimeout(function () { " + QByteArray(script) + " }, 300);</script>";
-        };
-        row("script, keep off", later("location.href = 'two.html';"), false);
-        row("script, keep on", later("location.href = 'two.html';"));
-        row("reload", later("location.reload();"));
-        row("refresh", "<meta http-equiv='refresh' content='0.3; url=two.html'>");
-        row("link", "<a id='l' href='two.html'>x</a>" + later("document.getElementById('l').click();"));
-        row("form", "<form id='f' action='two.html'></form>" + later("document.getElementById('f').submit();"));
-    }
-
-    void keepDocument()
-    {
-        QFETCH(QByteArray, moveOn);
-        QFETCH(bool, keep);
-        m_pages->add("a/mover.html", "<html><head><title>Mover</title>" + moveOn + "</head><body>mover</body></html>");
-        auto browser = makeBrowser();
-        browser->setKeepDocument(keep);
         QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
-        QSignalSpy ended(browser.get(), &WebBrowser::loadEndedWithoutDocument);
-        QList<QWebEngineLoadingInfo::LoadStatus> loading;
-        connect(browser->page(), &QWebEnginePage::loadingChanged, this,
-                [&](const QWebEngineLoadingInfo &info) { loading << info.status(); });
-        // The user's own navigation goes through, keep or not.
-        browser->Navigate2(TestPages::url("a/mover.html"));
-        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 20000);
-        if (!keep) {
-            QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 20000);
-            QCOMPARE(done.at(1).at(0).value<CompletedDocument>().url.toString(), TestPages::url("a/two.html"));
-            return;
-        }
-        // The page's attempt starts and stops in the engine, and nothing else happens.
-        const int before = loading.size();
-        QTRY_VERIFY_WITH_TIMEOUT(loading.size() >= before + 2, 20000);
-        QCOMPARE(loading.last(), QWebEngineLoadingInfo::LoadStoppedStatus);
-        QCOMPARE(m_pages->requestCount("a/two.html") + m_pages->requestCount("a/mover.html"), 1);
-        QCOMPARE(browser->LocationURL(), TestPages::url("a/mover.html"));
-        QCOMPARE(done.size() + ended.size(), 1);
+        browser->Navigate2(TestPages::url("a/loop.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_pages->requestCount("a/loop.html"), 1, 30000);
+        browser->Navigate2(TestPages::url("a/one.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 30000);
+        QCOMPARE(done.at(0).at(0).value<CompletedDocument>().url.toString(), TestPages::url("a/one.html"));
     }
 
     void pagesNeverReachTheDisk()
@@ -281,7 +156,7 @@ private Q_SLOTS:
         auto browser = makeBrowser();
         const QString storage = browser->browserProfile()->persistentStoragePath();
         browser->Navigate2(TestPages::url("a/store.html"));
-        QTRY_COMPARE_WITH_TIMEOUT(browser->page()->title(), QStringLiteral("stored"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(browser->page()->title(), QStringLiteral("stored"), 30000);
         browser.reset();
         // Nothing of any browser this test made is left in the test's home.
         for (const char *home : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})

@@ -42,6 +42,9 @@ inline void prepareEnvironment()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // No host name resolves: no test reaches the network by name, and any
+    // name is an unknown host (programs started by a test inherit this).
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--host-resolver-rules=\"MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
     // Read before main() runs, so the environment is too late for these.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false\nqt.qpa.*=false"));
     qunsetenv("MARKLOOM_START_MINIMIZED");
