@@ -1,11 +1,11 @@
 #include "platform/webbrowser.h"
 
 #include "browse/docname.h"
+#include "browse/localfiles.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
@@ -18,52 +18,31 @@
 
 namespace {
 
-// A local file shown as a frame or an object is readable by the page that
-// holds it (local pages share one origin), so a page may frame only its own
-// pages: HTML or SVG files in its folder or below. A downloaded page can
-// then neither frame ~/.ssh nor a text file beside it.
-bool isOwnLocalPage(const QUrl &page, const QUrl &frame)
-{
-    if (!page.isLocalFile())
-        return false;
-    const QString folder = QDir::cleanPath(QFileInfo(page.toLocalFile()).absolutePath());
-    const QString path = QDir::cleanPath(frame.toLocalFile());
-    if (!path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')))
-        return false;
-    static const QStringList pages = {QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("xhtml"),
-                                      QStringLiteral("xht"), QStringLiteral("shtml"), QStringLiteral("svg")};
-    return pages.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
-}
-
-// Local pages load their own scripts, styles, images and frames, but no page
-// reads a local file's contents through a request of its own.
-class LocalFileReadGuard : public QWebEngineUrlRequestInterceptor
+// Every file a page asks for is judged by the local-file rule against the
+// page it is for (the top-level document). The engine's own loads of a local
+// address the user opened come as the main frame and pass.
+class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
-        if (!info.requestUrl().isLocalFile())
+        using Info = QWebEngineUrlRequestInfo;
+        if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
             return;
+        localfiles::Use use = localfiles::Use::Read;
         switch (info.resourceType()) {
-        case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeObject:
-            if (!isOwnLocalPage(info.firstPartyUrl(), info.requestUrl()))
-                info.block(true);
-            break;
-        case QWebEngineUrlRequestInfo::ResourceTypeXhr: // XMLHttpRequest, fetch, EventSource
-        case QWebEngineUrlRequestInfo::ResourceTypePing:
-        case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
-        case QWebEngineUrlRequestInfo::ResourceTypeCspReport:
-        case QWebEngineUrlRequestInfo::ResourceTypePluginResource:
-        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeUnknown:
-            info.block(true);
-            break;
-        default:
-            break;
+        case Info::ResourceTypeSubFrame:
+        case Info::ResourceTypeObject: use = localfiles::Use::Page; break;
+        case Info::ResourceTypeScript: use = localfiles::Use::Script; break;
+        case Info::ResourceTypeStylesheet: use = localfiles::Use::Style; break;
+        case Info::ResourceTypeImage: use = localfiles::Use::Image; break;
+        case Info::ResourceTypeFontResource: use = localfiles::Use::Font; break;
+        case Info::ResourceTypeMedia: use = localfiles::Use::Media; break;
+        default: break; // fetch, XMLHttpRequest, workers, XSLT's document() and the rest
         }
+        if (!localfiles::mayLoad(info.firstPartyUrl(), info.requestUrl(), use))
+            info.block(true);
     }
 };
 
@@ -88,7 +67,7 @@ WebBrowser::WebBrowser(QObject *owner)
     m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setUrlRequestInterceptor(new LocalFileReadGuard(m_profile));
+    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile));
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
