@@ -26,6 +26,11 @@ QString captureSource(const QString &nonce);
 // first, then every frame reachable from it (same origin), in document order.
 QString rereadSource(const QString &nonce);
 
+// Titles and markup come from the page with every lone surrogate (and the
+// marker standing for it) written as two characters, since the engine hands
+// answers over in UTF-8; this turns them back, in place.
+void restoreText(QString &text);
+
 // A frame's report; the strings are views into the payload.
 struct Report {
     bool hasRoot = false;

@@ -367,8 +367,10 @@ CompletedDocument WebBrowser::document(bool isTop, bool hasRoot, const QString &
     doc.url = QUrl(url);
     doc.isErrorPage = doc.url.scheme() == QLatin1String("chrome-error");
     doc.title = title;
+    completion::restoreText(doc.title);
     doc.nameProp = documentDisplayName(doc.title, doc.url);
     doc.innerHTML = innerHTML;
+    completion::restoreText(doc.innerHTML);
     return doc;
 }
 

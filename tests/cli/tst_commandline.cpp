@@ -17,7 +17,7 @@
 
 namespace {
 
-enum Output { Read, Closed, Full, ClosedEarly };
+enum Output { Read, Closed, Full, ClosedEarly, NoDisplay };
 
 struct Run {
     qint64 session = 0; // the program's own: it is started as a session leader
@@ -37,6 +37,9 @@ Run run(const QStringList &args, const QByteArray &input, Output output)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (geteuid() == 0)
         env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    if (output == NoDisplay)
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
     p.setProcessEnvironment(env);
     p.setChildProcessModifier([output] {
         setsid();
@@ -62,7 +65,7 @@ Run run(const QStringList &args, const QByteArray &input, Output output)
         return r;
     r.exitCode = p.exitCode();
     r.status = p.exitStatus();
-    if (output == Read)
+    if (output == Read || output == NoDisplay)
         r.out = p.readAllStandardOutput();
     else if (output == ClosedEarly)
         r.out = head.readAllStandardOutput();
@@ -314,6 +317,10 @@ void TestCommandLine::runs_data()
                                  << "markloom: unknown option --" + longWord.left(198)
                                         + "...\nTry 'markloom --help' for more information.\n"
                                  << false;
+    QTest::newRow("no display") << QStringList{"x.test"} << QByteArray() << int(NoDisplay) << 1 << QByteArray()
+                                << "markloom: cannot open a window: no display could be reached; without one, use "
+                                   "markloom --dump ADDRESS (see --help)\n"
+                                << true;
     QTest::newRow("long address") << QStringList{"--dump", "nosuch:" + longWord} << QByteArray() << int(Read) << 1
                                   << QByteArray()
                                   << "markloom: cannot load this address: nosuch:" + longWord.left(193) + "...\n"
@@ -332,30 +339,34 @@ void TestCommandLine::runs_data()
                             << int(Read) << 0 << "<head>" + late + "</head><body>late</body>" << QString() << true;
     // The top reaches its srcdoc frame, not that one's data: frame (another origin).
     const QByteArray framed = "<title>top</title><iframe srcdoc=\"<title>b</title><iframe src='data:text/html,a'>"
-                              "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top 2';"
-                              " frames[0].document.title = 'b 2'; }, 500)</script>";
+                              "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top \\ud800';"
+                              " frames[0].document.title = 'b \\udfff'; }, 500)</script>";
     const QString top = page("frames.html", framed);
     QTest::newRow("frames, settled")
         << QStringList{"--settle", "1000", "--frames", "--dump", top} << QByteArray() << int(Read) << 0
         << QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head><body>a</body>"})" "\n"
-                      R"({"url":"about:srcdoc","title":"b 2","top":false,"source":"<head><title>b 2</title></head>)"
+                      R"({"url":"about:srcdoc","title":"b \udfff","top":false,"source":"<head><title>b \udfff</title></head>)"
                       R"(<body><iframe src=\"data:text/html,a\"></iframe></body>"})" "\n"
                       R"({"url":")" + top.toUtf8()
-                      + R"(","title":"top 2","top":true,"source":"<head><title>top 2</title></head><body>)"
-                      + QByteArray(framed).replace("<title>top</title>", "").replace("\"", "\\\"") + "</body>\"}\n")
+                      + R"(","title":"top \ud800","top":true,"source":"<head><title>top \ud800</title></head><body>)"
+                      + QByteArray(framed).replace("<title>top</title>", "").replace("\\", "\\\\").replace("\"", "\\\"")
+                      + "</body>\"}\n")
         << QString() << true;
     // Two at a time: the good one starts once the bad one has failed, and
     // waits for the one that never answers.
     QVERIFY(m_silent.isListening() || m_silent.listen(QHostAddress::LocalHost));
-    const QString good = page("good.html", "<title>good</title>good");
+    const QString good = page("good.html", "<title>good</title><script>document.title += '\\udc00'</script>");
     const QString silent = QStringLiteral("http://127.0.0.1:%1/").arg(m_silent.serverPort());
     QTest::newRow("batch")
         << QStringList{"--batch", "-", "--jobs", "2", "--timeout", "1", "--shard", "1/2"}
-        << ("nosuch:x\nskipped:1\n\n  " + silent + " \nskipped:2\n" + good + "\nskipped:3").toUtf8() << int(Read) << 1
+        << ("nosuch:x\nskipped:1\n\n  " + silent + " \nskipped:2\n" + good + "\nskipped:3\n/\nskipped:4").toUtf8()
+        << int(Read) << 1
         << (R"({"address":"nosuch:x","error":"cannot load this address"})" "\n"
             R"({"address":")" + silent + R"(","error":"timed out after 1 s"})" "\n"
             R"({"address":")" + good + R"(","url":")" + good
-            + R"(","title":"good","source":"<head><title>good</title></head><body>good</body>"})" "\n").toUtf8()
+            + R"(","title":"good\udc00","source":"<head><title>good\udc00</title><script>document.title += '\\udc00')"
+            R"(</script></head><body></body>"})" "\n"
+            R"({"address":"/","error":"not a page"})" "\n").toUtf8()
         << QString() << true;
     QTest::newRow("batch, closed") << QStringList{"--batch", "-"} << QByteArray("nosuch:x") << int(Closed) << 1
                                    << QByteArray() << cannotWrite << true;
