@@ -3,6 +3,7 @@
 #include "cli/headless.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "platform/profilefolders.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,6 +92,8 @@ int main(int argc, char *argv[])
     }
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing the engine writes for itself stays in the user's home.
+    const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
@@ -117,6 +120,7 @@ int main(int argc, char *argv[])
     s_connectingDisplay = true;
     QApplication app(argc, argv);
     s_connectingDisplay = false;
+    profilefolders::removeOnTermination();
     QApplication::setApplicationName(QStringLiteral("Markloom"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecot"));
     QApplication::setApplicationVersion(QStringLiteral(MARKLOOM_VERSION));

@@ -4,6 +4,7 @@
 #include "browse/localfiles.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
+#include "platform/profilefolders.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -61,7 +62,10 @@ WebBrowser::WebBrowser(QObject *owner)
     // No storage name: off the record. The engine still creates folders for
     // what pages store (service workers, databases), so they go to a folder
     // of our own that goes with the browser.
-    m_storage = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/markloom-browser-XXXXXX"));
+    // What earlier runs left behind (killed, or crashed) goes first.
+    static const bool swept = (profilefolders::sweep(QDir::tempPath()), true);
+    Q_UNUSED(swept);
+    m_storage = std::make_unique<QTemporaryDir>(profilefolders::folderTemplate(QDir::tempPath()));
     m_profile = new QWebEngineProfile(this);
     m_profile->setPersistentStoragePath(m_storage->path());
     m_profile->setCachePath(m_storage->path());

@@ -6,9 +6,11 @@
 #include "browse/docname.h"
 #include "browse/localfiles.h"
 #include "platform/besiderule.h"
+#include "platform/profilefolders.h"
 #include "settings/settingchoices.h"
 #include "support/testenv.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void localFiles();
     void commandLineAddress_data();
     void commandLineAddress();
+    void leftFolders();
 };
 
 void TestCoreRules::caption_data()
@@ -398,6 +401,32 @@ void TestCoreRules::commandLineAddress()
     // What is opened as a page: a file's address is; a folder's is not.
     QVERIFY(!localfiles::namesFolder(QUrl(address)));
     QVERIFY(localfiles::namesFolder(QUrl::fromLocalFile(root + QLatin1Char('/') + from)));
+}
+
+void TestCoreRules::leftFolders()
+{
+    // A run that is gone leaves its folders to the next; a running one (this,
+    // or another user's) keeps them, and so does a name without a process.
+    const QString dir = markloomtest::sandboxPath(QStringLiteral("left"));
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 dead = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    const QString deadOne = QStringLiteral("markloom-browser-%1-aaaaaa").arg(dead);
+    const QString ours = QStringLiteral("markloom-browser-%1-bbbbbb").arg(QCoreApplication::applicationPid());
+    const QStringList kept{QStringLiteral("markloom-browser-1-cccccc"), QStringLiteral("markloom-browser-dddddd"),
+                           QStringLiteral("other-%1").arg(dead)};
+    for (const QString &name : kept + QStringList{deadOne, ours})
+        QVERIFY(QDir(dir).mkpath(name + QStringLiteral("/storage")));
+    QCOMPARE(profilefolders::sweep(dir), QStringList{deadOne});
+    const auto left = [&dir] { return QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); };
+    QStringList expected = kept + QStringList{ours};
+    expected.sort();
+    QCOMPARE(left(), expected);
+    profilefolders::removeOwn(dir);
+    expected.removeOne(ours);
+    QCOMPARE(left(), expected);
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCoreRules)

@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -89,6 +90,8 @@ private Q_SLOTS:
     void extract();
     void runs_data();
     void runs();
+    void terminated_data();
+    void terminated();
 
 private:
     QTcpServer m_silent; // accepts, never answers
@@ -402,6 +405,36 @@ void TestCommandLine::runs()
         return pids;
     };
     QTRY_COMPARE(inSession(), QStringList());
+}
+
+void TestCommandLine::terminated_data()
+{
+    QTest::addColumn<QStringList>("args"); // before the address of a page that never answers
+    QTest::addColumn<int>("signal");
+    QTest::newRow("--dump, SIGTERM") << QStringList{"--dump"} << int(SIGTERM);
+    QTest::newRow("window, SIGINT") << QStringList{} << int(SIGINT);
+}
+
+void TestCommandLine::terminated()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, signal);
+    // Stopped while its page loads, the program takes its temporary folders
+    // with it, in every mode.
+    QVERIFY(m_silent.isListening() || m_silent.listen(QHostAddress::LocalHost));
+    const QString tmp = markloomtest::sandboxPath(QStringLiteral("term-%1").arg(signal));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(MARKLOOM_BINARY), args << QStringLiteral("http://127.0.0.1:%1/").arg(m_silent.serverPort()));
+    QVERIFY(p.waitForStarted());
+    const auto folders = [&tmp] { return QDir(tmp).entryList({QStringLiteral("markloom-browser-*")}, QDir::Dirs); };
+    QTRY_VERIFY_WITH_TIMEOUT(!folders().isEmpty(), 30000);
+    kill(pid_t(p.processId()), signal);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit); // ended by the signal, as it asked for
+    QCOMPARE(folders(), QStringList());
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCommandLine)
