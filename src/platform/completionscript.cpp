@@ -29,7 +29,12 @@ QString scriptSource(const QString &nonce)
       return null;
     taken = true;
     var root = document.documentElement;
-    return [String(document.URL), keep(String(document.title || '')), root ? keep(root.innerHTML) : '', !!root];
+    var html = root ? root.innerHTML : '';
+    // The page stays laid out as a shown one would be, but for a huge one:
+    // keeping its layout up to date costs seconds and gigabytes.
+    if (html.length > %2)
+      root.style.setProperty('display', 'none', 'important');
+    return [String(document.URL), keep(String(document.title || '')), keep(html), !!root];
   }
   if (window === window.top) {
     window['%1:'] = take;
@@ -57,16 +62,9 @@ QString scriptSource(const QString &nonce)
         console.log('%1:' + (d[3] ? '1' : '0') + ' ' + d[0].length + ' ' + d[1].length + '\n' + d[0] + d[1] + d[2]);
     }, true);
   }
-  // Nobody ever sees this page. Once its own load handlers have run, the
-  // engine would lay the whole document out, which takes seconds and
-  // gigabytes for a large page and shows nothing to anyone.
-  window.addEventListener('pageshow', function (event) {
-    if (event.isTrusted && document.documentElement)
-      document.documentElement.style.setProperty('display', 'none', 'important');
-  }, true);
 })();
 )JS");
-    return tpl.arg(nonce);
+    return tpl.arg(nonce).arg(kLaidOutLimit);
 }
 
 QString captureSource(const QString &nonce)

@@ -14,6 +14,10 @@
 // so no listener the page could remove or trigger decides when.
 namespace completion {
 
+// A document whose markup is longer than this (UTF-16 units) has its root
+// hidden once it has been read, to spare the layout of a huge page.
+inline constexpr int kLaidOutLimit = 4 << 20;
+
 // The script injected into every document at its creation.
 QString scriptSource(const QString &nonce);
 // Evaluates, in the isolated world of the top-level document, to [address,

@@ -4,6 +4,7 @@
 #include "browse/localfiles.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
+#include "platform/hiddenaccessible.h"
 #include "platform/profilefolders.h"
 
 #include <QDir>
@@ -77,6 +78,17 @@ WebBrowser::WebBrowser(QObject *owner)
     // and can crash the engine.)
 
     installPage();
+
+    // The page runs as a page a user sees: visible to its own scripts, in a
+    // viewport the size of the window's source pane, its frames, animations
+    // and observers running. The view is shown, but never on the screen,
+    // never focused, and is no window a screen reader lists.
+    HiddenAccessible::install();
+    setAttribute(Qt::WA_DontShowOnScreen);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(kViewport);
+    show();
 }
 
 void WebBrowser::installPage()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QWebEngineView>
@@ -34,7 +35,7 @@ enum class LoadEnd {
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
 // of its own and a page that refuses everything interactive. The view is
-// never shown, so a page is never laid out or painted.
+// shown off the screen, so the page is laid out and runs as a shown one.
 class WebBrowser : public QWebEngineView
 {
     Q_OBJECT
@@ -68,6 +69,9 @@ public:
     bool keepDocument() const { return m_keepDocument; }
 
     QWebEngineProfile *browserProfile() const { return m_profile; }
+
+    // The page's viewport in CSS pixels: the source pane's size in the window.
+    static constexpr QSize kViewport{1280, 800};
 
     static QUrl homeUrl();
     // Address-bar conversion of typed text (surrounding blanks and line
