@@ -2,7 +2,7 @@
 
 #include "platform/webbrowser.h"
 
-#include <QWindow>
+#include <QQuickWidget>
 
 namespace {
 
@@ -19,7 +19,10 @@ QAccessibleInterface *hiddenFactory(const QString &className, QObject *object)
 
 void HiddenAccessible::install()
 {
-    static const bool installed = (QAccessible::installFactory(hiddenFactory), true);
+    // The engine renders through a QQuickWidget, whose library installs its
+    // own factory when the first one is made; the factory installed last is
+    // asked first, so that one comes before ours.
+    static const bool installed = (delete new QQuickWidget, QAccessible::installFactory(hiddenFactory), true);
     Q_UNUSED(installed);
 }
 

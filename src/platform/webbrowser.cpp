@@ -57,6 +57,7 @@ bool isAbout(const QUrl &url, QLatin1String what)
 
 WebBrowser::WebBrowser(QObject *owner)
 {
+    HiddenAccessible::install(); // before the engine makes its first window
     if (owner)
         connect(owner, &QObject::destroyed, this, [this] { delete this; });
 
@@ -83,7 +84,6 @@ WebBrowser::WebBrowser(QObject *owner)
     // viewport the size of the window's source pane, its frames, animations
     // and observers running. The view is shown, but never on the screen,
     // never focused, and is no window a screen reader lists.
-    HiddenAccessible::install();
     setAttribute(Qt::WA_DontShowOnScreen);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
