@@ -170,6 +170,11 @@ private Q_SLOTS:
             ".createDocument('', 'x', null)); note('xslt [' + (out ? out.documentElement.textContent : '') + ']');"
             "</script></body>",
             "xslt [");
+        row("frames",
+            "<body><script>function copy(f) { try { note(f.contentDocument.body.textContent); } catch (e) {} }</script>"
+            "<iframe src='secret.txt' onload='copy(this)'></iframe><iframe src='PRIVATE/x.html' onload='copy(this)'>"
+            "</iframe><iframe src='own/framed.html' onload='copy(this)'></iframe></body>",
+            "own frame");
         row("navigation out of the folder", "<body>stays<script>location.href = 'PRIVATE/passwd';</script></body>",
             "stays");
         // What a page shown to a user has: each would hang or differ on a hidden one.
@@ -214,6 +219,8 @@ private Q_SLOTS:
         writeFile(secrets + "/secret.js", "var leaked = 'secret-contents';");
         writeFile(secrets + "/secret.xml", "<r>secret-contents</r>");
         writeFile(secrets + "/passwd", "root:secret-contents");
+        writeFile(secrets + "/x.html", "<p>secret-contents</p>");
+        writeFile(dir + "/own/framed.html", "<p>own frame</p>");
         QImage red(1, 1, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(secrets + "/secret.png"));
@@ -255,34 +262,6 @@ private Q_SLOTS:
         for (int i = 0; i < app->childCount(); ++i)
             windows << app->child(i)->text(QAccessible::Name) + QLatin1Char(' ') + QString::fromLatin1(app->child(i)->object() ? app->child(i)->object()->metaObject()->className() : "-");
         QVERIFY2(windows.isEmpty(), qPrintable(windows.join(QLatin1Char('|'))));
-    }
-
-    // Whatever a local page frames it could read, so only its own pages load as
-    // frames: neither a text file beside it nor a page outside its folder.
-    void localPageFramesOnlyItsOwnPages()
-    {
-        const QString dir = markloomtest::sandboxPath(QStringLiteral("frames"));
-        QVERIFY(QDir(dir).mkpath(QStringLiteral("page/sub")));
-        writeFile(dir + "/page/secret.txt", "secret-contents");
-        writeFile(dir + "/outside.html", "<p>secret-contents</p>");
-        writeFile(dir + "/page/sub/framed.html", "<p>own frame</p>");
-        writeFile(dir + "/page/top.html",
-                  "<html><body><script>function copy(f) { try { document.body.append(f.contentDocument.body.textContent);"
-                  " } catch (e) {} }</script><iframe src='secret.txt' onload='copy(this)'></iframe>"
-                  "<iframe src='../outside.html' onload='copy(this)'></iframe>"
-                  "<iframe src='sub/framed.html' onload='copy(this)'></iframe></body></html>");
-        auto browser = makeBrowser();
-        QList<CompletedDocument> docs;
-        connect(browser.get(), &WebBrowser::documentComplete, this, [&](const CompletedDocument &d) { docs << d; });
-        browser->Navigate2(QUrl::fromLocalFile(dir + "/page/top.html").toString());
-        QTRY_VERIFY_WITH_TIMEOUT(!docs.isEmpty() && docs.last().isTop, 20000);
-        QStringList urls;
-        for (const CompletedDocument &d : docs)
-            urls << d.url.toString();
-        QVERIFY2(docs.size() == 2, qPrintable(urls.join(' '))); // the refused frames are no documents of the page
-        QCOMPARE(docs.first().url, QUrl::fromLocalFile(dir + "/page/sub/framed.html"));
-        QVERIFY(docs.first().innerHTML.contains(QStringLiteral("own frame")));
-        QVERIFY2(!docs.last().innerHTML.contains(QStringLiteral("secret-contents")), qPrintable(docs.last().innerHTML));
     }
 
     // A page whose script never yields holds its process; a stop, or a new
