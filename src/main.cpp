@@ -99,9 +99,9 @@ int main(int argc, char *argv[])
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    // A page nobody sees has its timers held back to about once a second.
-    // Ours is never seen, yet F5 and --settle should read what the page's
-    // timers make of it as in a browser that shows it.
+    // A page the engine takes for hidden has its timers held back to about
+    // once a second; ours is shown off the screen, and F5 and --settle must
+    // read what the page's timers make of it in any case.
     {
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         flags += (flags.isEmpty() ? "" : " ") + QByteArray("--disable-background-timer-throttling");
