@@ -40,7 +40,8 @@ bool isScript(const QString &path)
     const QMimeType type = typeOf(path);
     if (type.isDefault())
         return true;
-    return (type.inherits(QStringLiteral("application/javascript")) || type.inherits(QStringLiteral("text/javascript")));
+    return !type.inherits(QStringLiteral("application/json"))
+           && (type.inherits(QStringLiteral("application/javascript")) || type.inherits(QStringLiteral("text/javascript")));
 }
 
 bool isStyle(const QString &path)
