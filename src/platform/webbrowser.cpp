@@ -8,6 +8,7 @@
 #include "platform/profilefolders.h"
 
 #include <QDir>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
@@ -57,6 +58,13 @@ bool isAbout(const QUrl &url, QLatin1String what)
 
 WebBrowser::WebBrowser(QObject *owner)
 {
+    // The engine draws the page through Qt Quick. Drawn in software, the view
+    // needs no window of the desktop's: otherwise the toolkit maps the view's
+    // window onto the screen once the engine starts drawing into it, shown
+    // off the screen or not. Only the hidden browser uses Qt Quick here, and
+    // this must come before its first window.
+    static const bool software = (QQuickWindow::setGraphicsApi(QSGRendererInterface::Software), true);
+    Q_UNUSED(software);
     HiddenAccessible::install(); // before the engine makes its first window
     if (owner)
         connect(owner, &QObject::destroyed, this, [this] { delete this; });
