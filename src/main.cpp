@@ -1,15 +1,19 @@
 #include "app/openwindow.h"
+#include "browse/localfiles.h"
 #include "cli/headless.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "platform/profilefolders.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QTranslator>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <unistd.h>
 
@@ -19,6 +23,27 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// While the toolkit connects to the display: a display it cannot reach is
+// said in one line instead of the toolkit's abort. (A message handler is a
+// plain function, so the state it needs is file-wide.)
+bool s_connectingDisplay = false;
+QtMessageHandler s_previousHandler = nullptr;
+
+void displayHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (s_connectingDisplay) {
+        if (type == QtFatalMsg) {
+            cli::writeMessage(QStringLiteral("cannot open a window: no display could be reached; "
+                                             "without one, use markloom --dump ADDRESS (see --help)"));
+            std::_Exit(1);
+        }
+        if (context.category && qstrncmp(context.category, "qt.qpa.", 7) == 0)
+            return; // the toolkit's own account of the same
+    }
+    if (s_previousHandler)
+        s_previousHandler(type, context, message);
 }
 
 } // namespace
@@ -33,7 +58,10 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const cli::Options options = cli::parse(arguments);
+    cli::Options options = cli::parse(arguments);
+    // "page.html" on the command line is that file, not a web host.
+    if (options.address != QLatin1String("-"))
+        options.address = localfiles::commandLineAddress(options.address, QDir::currentPath());
 
     switch (options.mode) {
     case cli::Mode::Help:
@@ -64,14 +92,16 @@ int main(int argc, char *argv[])
     }
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing the engine writes for itself stays in the user's home.
+    const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    // A page nobody sees has its timers held back to about once a second.
-    // Ours is never seen, yet F5 and --settle should read what the page's
-    // timers make of it as in a browser that shows it.
+    // A page the engine takes for hidden has its timers held back to about
+    // once a second; ours is shown off the screen, and F5 and --settle must
+    // read what the page's timers make of it in any case.
     {
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         flags += (flags.isEmpty() ? "" : " ") + QByteArray("--disable-background-timer-throttling");
@@ -86,7 +116,11 @@ int main(int argc, char *argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false"));
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    s_previousHandler = qInstallMessageHandler(displayHandler);
+    s_connectingDisplay = true;
     QApplication app(argc, argv);
+    s_connectingDisplay = false;
+    profilefolders::removeOnTermination();
     QApplication::setApplicationName(QStringLiteral("Markloom"));
     QApplication::setOrganizationName(QStringLiteral("Brindlecot"));
     QApplication::setApplicationVersion(QStringLiteral(MARKLOOM_VERSION));

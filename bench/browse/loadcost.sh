@@ -4,7 +4,8 @@
 #     and through --dump (10, 50, 200 MiB pages);
 #  2. load to source in the real window against --dump (1, 10, 20 MiB pages,
 #     median of 3), and the peak memory of the whole process tree of each.
-# BASELINE=/path/to/an/older/bench_loadcost adds its figures beside ours.
+# BASELINE=/path/to/an/older/bench_loadcost adds its figures beside ours;
+# PARTS=window (or memory) runs only that part.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD=${BUILD:-build}
@@ -30,8 +31,9 @@ median() { { grep -v '^-$' || true; } | sort -n | awk '{a[NR]=$1} END {print (NR
 ratio() { python3 -c "import sys; a,b=sys.argv[1:]; print('-' if '-' in (a,b) else f'{float(a)/float(b):.2f}')" "$1" "$2"; }
 
 echo "== machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-echo "== main-process peak RSS (MiB); x: above an empty page's, per MiB of DOM (chars)"
-for bin in "$OURS" ${BASELINE:+"$BASELINE"}; do
+PARTS=${PARTS:-memory window}
+[[ $PARTS == *memory* ]] && echo "== main-process peak RSS (MiB); x: above an empty page's, per MiB of DOM (chars)"
+for bin in $([[ $PARTS == *memory* ]] && echo "$OURS" ${BASELINE:+"$BASELINE"}); do
   read -r _ empty _ _ < <(measure "$bin" pane small.html)
   for mib in 10 50 200; do
     for mode in pane dump; do
@@ -45,8 +47,8 @@ for bin in "$OURS" ${BASELINE:+"$BASELINE"}; do
   done
 done
 
-echo "== load to source, window against --dump (median of 3; ms, tree peak MiB)"
-for mib in 1 10 20; do
+[[ $PARTS == *window* ]] && echo "== load to source, window against --dump (median of 3; ms, tree peak MiB)"
+for mib in $([[ $PARTS == *window* ]] && echo 1 10 20); do
   for bin in "$OURS" ${BASELINE:+"$BASELINE"}; do
     declare -A t=() m=()
     for mode in window dump; do

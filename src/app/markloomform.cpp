@@ -18,7 +18,6 @@
 #include "edit/findcommands.h"
 #include "favorites/favform.h"
 #include "favorites/favoritecommands.h"
-#include "platform/applicationaccessible.h"
 #include "platform/besiderule.h"
 #include "platform/combokeydown.h"
 #include "platform/dropopener.h"
@@ -99,7 +98,6 @@ MarkloomForm::MarkloomForm(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent), m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MarkloomForm"));
-    ApplicationAccessible::install();
     setWindowIcon(icons::windowIcon());
     setWindowTitle(m_document.caption());
     createControls();

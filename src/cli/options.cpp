@@ -44,8 +44,9 @@ Options parse(const QStringList &arguments)
     };
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
-        const bool shortForm = a == QLatin1String("-h") || a == QLatin1String("-V");
-        if (optionsEnded || (!a.startsWith(QLatin1String("--")) && !shortForm)) {
+        // Every word starting with "-" is an option, known or not ("-" alone
+        // is standard input); an address that starts with one follows "--".
+        if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
             positional << a;
             continue;
         }

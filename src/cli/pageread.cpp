@@ -1,5 +1,7 @@
 #include "cli/pageread.h"
 
+#include "browse/localfiles.h"
+
 namespace cli {
 
 PageRead::PageRead(const QString &address, int timeoutSeconds, int settleMs, bool keepFrames, QObject *parent)
@@ -52,6 +54,12 @@ std::unique_ptr<WebBrowser> PageRead::takeBrowser()
 
 void PageRead::start()
 {
+    // A folder would come back as the engine's listing of it: no page. (Said
+    // once the caller waits, as a load's end would be.)
+    if (localfiles::namesFolder(WebBrowser::urlFromUserInput(m_address))) {
+        QMetaObject::invokeMethod(this, [this] { fail(QStringLiteral("not a page")); }, Qt::QueuedConnection);
+        return;
+    }
     // Once loaded, the page may change its document but not replace it.
     m_browser->setKeepDocument(m_settleMs >= 0);
     m_timeout.start(m_timeoutSeconds * 1000);

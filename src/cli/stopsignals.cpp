@@ -11,6 +11,7 @@ namespace cli {
 namespace {
 volatile std::sig_atomic_t g_received = 0;
 int g_pipe[2] = {-1, -1};
+struct sigaction g_before[2]; // what SIGINT and SIGTERM did before the batch
 
 void onSignal(int signalNumber)
 {
@@ -36,15 +37,16 @@ StopSignals::StopSignals()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART; // a write under way goes on
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, &g_before[0]);
+    sigaction(SIGTERM, &action, &g_before[1]);
 }
 
 StopSignals::~StopSignals()
 {
-    // Once the batch is over, a signal ends the program as it would have.
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    // Once the batch is over, a signal does what it did before (ends the
+    // program, taking its temporary folders with it).
+    sigaction(SIGINT, &g_before[0], nullptr);
+    sigaction(SIGTERM, &g_before[1], nullptr);
     delete m_notifier;
     close(g_pipe[0]);
     close(g_pipe[1]);

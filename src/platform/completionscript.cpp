@@ -13,17 +13,31 @@ QString scriptSource(const QString &nonce)
     static const QString tpl = QStringLiteral(R"JS(
 (function () {
   var taken = false;
+  // Answers reach us as UTF-8, where a lone surrogate cannot travel: it is
+  // sent as U+FDD0 and a character above U+00FF that restoreText() turns
+  // back; U+FDD0 itself is sent doubled.
+  var lone = /\ufdd0|[\ud800-\udbff](?![\udc00-\udfff])|(?<![\ud800-\udbff])[\udc00-\udfff]/g;
+  function keep(s) {
+    return s.search(lone) < 0 ? s : s.replace(lone, function (c) {
+      return '\ufdd0' + (c === '\ufdd0' ? c : String.fromCharCode(c.charCodeAt(0) - 0xd800 + 0x100));
+    });
+  }
   // The document as [address, title, markup inside the root, has a root].
   function read() {
     var root = document.documentElement;
-    return [String(document.URL), String(document.title || ''), root ? root.innerHTML : '', !!root];
+    return [String(document.URL), keep(String(document.title || '')), root ? keep(root.innerHTML) : '', !!root];
   }
   // The same, once; null afterwards.
   function take() {
     if (taken)
       return null;
     taken = true;
-    return read();
+    var d = read();
+    // The page stays laid out as a shown one would be, but for a huge one:
+    // keeping its layout up to date costs seconds and gigabytes.
+    if (d[2].length > %2)
+      document.documentElement.style.setProperty('display', 'none', 'important');
+    return d;
   }
   if (window === window.top) {
     window['%1:'] = take;
@@ -35,7 +49,7 @@ QString scriptSource(const QString &nonce)
       var out = [];
       (function walk(doc, top) {
         var root = doc.documentElement;
-        out.push([String(doc.URL), String(doc.title || ''), root ? root.innerHTML : '', !!root, top]);
+        out.push([String(doc.URL), keep(String(doc.title || '')), root ? keep(root.innerHTML) : '', !!root, top]);
         var frames = doc.querySelectorAll('iframe, frame');
         for (var i = 0; i < frames.length; ++i) {
           var inner = null;
@@ -66,16 +80,9 @@ QString scriptSource(const QString &nonce)
                     + d[0] + d[1] + d[2]);
     }, true);
   }
-  // Nobody ever sees this page. Once its own load handlers have run, the
-  // engine would lay the whole document out, which takes seconds and
-  // gigabytes for a large page and shows nothing to anyone.
-  window.addEventListener('pageshow', function (event) {
-    if (event.isTrusted && document.documentElement)
-      document.documentElement.style.setProperty('display', 'none', 'important');
-  }, true);
 })();
 )JS");
-    return tpl.arg(nonce);
+    return tpl.arg(nonce).arg(kLaidOutLimit);
 }
 
 QString captureSource(const QString &nonce)
@@ -94,6 +101,27 @@ QString rereadSource(const QString &nonce)
 {
     return QStringLiteral("(function () { var read = window['%1:again']; return typeof read === 'function' ? read() : []; })()")
         .arg(nonce);
+}
+
+void restoreText(QString &text)
+{
+    constexpr char16_t kMark = 0xfdd0;
+    qsizetype at = text.indexOf(QChar(kMark));
+    if (at < 0)
+        return;
+    qsizetype out = at;
+    for (; at < text.size(); ++at) {
+        char16_t c = text.at(at).unicode();
+        if (c == kMark && at + 1 < text.size()) {
+            const char16_t next = text.at(at + 1).unicode();
+            if (next == kMark || (next >= 0x100 && next < 0x900)) {
+                c = next == kMark ? kMark : char16_t(next - 0x100 + 0xd800);
+                ++at;
+            }
+        }
+        text[out++] = QChar(c);
+    }
+    text.truncate(out);
 }
 
 namespace {

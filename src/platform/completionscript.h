@@ -14,6 +14,10 @@
 // so no listener the page could remove or trigger decides when.
 namespace completion {
 
+// A document whose markup is longer than this (UTF-16 units) has its root
+// hidden once it has been read, to spare the layout of a huge page.
+inline constexpr int kLaidOutLimit = 4 << 20;
+
 // The script injected into every document at its creation.
 QString scriptSource(const QString &nonce);
 // Evaluates, in the isolated world of the top-level document, to [address,
@@ -28,6 +32,11 @@ QString peekSource(const QString &nonce);
 // [address, title, markup inside the root, has a root, is the top], the top
 // first, then every frame reachable from it (same origin), in document order.
 QString rereadSource(const QString &nonce);
+
+// Titles and markup come from the page with every lone surrogate (and the
+// marker standing for it) written as two characters, since the engine hands
+// answers over in UTF-8; this turns them back, in place.
+void restoreText(QString &text);
 
 // A frame's report; the strings are views into the payload.
 struct Report {

@@ -1,5 +1,7 @@
 #include "platform/guardedpage.h"
 
+#include "browse/localfiles.h"
+
 #include <QAuthenticator>
 #include <QRandomGenerator>
 #include <QWebEngineCertificateError>
@@ -32,6 +34,10 @@ GuardedPage::GuardedPage(QWebEngineProfile *profile, QObject *parent)
     s->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
     s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
     s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    // Local pages keep the engine's access to local files on: this engine
+    // version loads no local script, style, image or frame for a local page
+    // without it. What a local page may load instead is decided file by file
+    // by the browser's request guard (browse/localfiles.h).
     // mailto:, custom app schemes and the like must never start a program.
     s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
 
@@ -72,7 +78,12 @@ QStringList GuardedPage::chooseFiles(FileSelectionMode, const QStringList &, con
 
 QWebEnginePage *GuardedPage::createWindow(WebWindowType) { return nullptr; }
 
-bool GuardedPage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
+bool GuardedPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
+    // A local page may move on only to its own pages; an address the user
+    // typed or a reload is ours. (Frames are judged as they load.)
+    if (isMainFrame && url.isLocalFile() && type != NavigationTypeTyped && type != NavigationTypeReload
+        && !localfiles::mayLoad(this->url(), url, localfiles::Use::Page))
+        return false;
     return !m_gate || m_gate(url, isMainFrame);
 }

@@ -1,11 +1,14 @@
 #include "platform/webbrowser.h"
 
+#include "browse/localfiles.h"
 #include "platform/completionscript.h"
 #include "platform/guardedpage.h"
+#include "platform/hiddenaccessible.h"
+#include "platform/profilefolders.h"
 #include "platform/storagewatch.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineCookieStore>
@@ -20,52 +23,31 @@
 
 namespace {
 
-// A local file shown as a frame or an object is readable by the page that
-// holds it (local pages share one origin), so a page may frame only its own
-// pages: HTML or SVG files in its folder or below. A downloaded page can
-// then neither frame ~/.ssh nor a text file beside it.
-bool isOwnLocalPage(const QUrl &page, const QUrl &frame)
-{
-    if (!page.isLocalFile())
-        return false;
-    const QString folder = QDir::cleanPath(QFileInfo(page.toLocalFile()).absolutePath());
-    const QString path = QDir::cleanPath(frame.toLocalFile());
-    if (!path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/')))
-        return false;
-    static const QStringList pages = {QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("xhtml"),
-                                      QStringLiteral("xht"), QStringLiteral("shtml"), QStringLiteral("svg")};
-    return pages.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
-}
-
-// Local pages load their own scripts, styles, images and frames, but no page
-// reads a local file's contents through a request of its own.
-class LocalFileReadGuard : public QWebEngineUrlRequestInterceptor
+// Every file a page asks for is judged by the local-file rule against the
+// page it is for (the top-level document). The engine's own loads of a local
+// address the user opened come as the main frame and pass.
+class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
-        if (!info.requestUrl().isLocalFile())
+        using Info = QWebEngineUrlRequestInfo;
+        if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
             return;
+        localfiles::Use use = localfiles::Use::Read;
         switch (info.resourceType()) {
-        case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeObject:
-            if (!isOwnLocalPage(info.firstPartyUrl(), info.requestUrl()))
-                info.block(true);
-            break;
-        case QWebEngineUrlRequestInfo::ResourceTypeXhr: // XMLHttpRequest, fetch, EventSource
-        case QWebEngineUrlRequestInfo::ResourceTypePing:
-        case QWebEngineUrlRequestInfo::ResourceTypePrefetch:
-        case QWebEngineUrlRequestInfo::ResourceTypeCspReport:
-        case QWebEngineUrlRequestInfo::ResourceTypePluginResource:
-        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadMainFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeNavigationPreloadSubFrame:
-        case QWebEngineUrlRequestInfo::ResourceTypeUnknown:
-            info.block(true);
-            break;
-        default:
-            break;
+        case Info::ResourceTypeSubFrame:
+        case Info::ResourceTypeObject: use = localfiles::Use::Page; break;
+        case Info::ResourceTypeScript: use = localfiles::Use::Script; break;
+        case Info::ResourceTypeStylesheet: use = localfiles::Use::Style; break;
+        case Info::ResourceTypeImage: use = localfiles::Use::Image; break;
+        case Info::ResourceTypeFontResource: use = localfiles::Use::Font; break;
+        case Info::ResourceTypeMedia: use = localfiles::Use::Media; break;
+        default: break; // fetch, XMLHttpRequest, workers, XSLT's document() and the rest
         }
+        if (!localfiles::mayLoad(info.firstPartyUrl(), info.requestUrl(), use))
+            info.block(true);
     }
 };
 
@@ -82,19 +64,30 @@ std::optional<CompletedDocument> topDocument(const QVariant &result)
 
 WebBrowser::WebBrowser(QObject *owner)
 {
+    // The engine draws the page through Qt Quick. Drawn in software, the view
+    // needs no window of the desktop's: otherwise the toolkit maps the view's
+    // window onto the screen once the engine starts drawing into it, shown
+    // off the screen or not. Only the hidden browser uses Qt Quick here, and
+    // this must come before its first window.
+    static const bool software = (QQuickWindow::setGraphicsApi(QSGRendererInterface::Software), true);
+    Q_UNUSED(software);
+    HiddenAccessible::install(); // before the engine makes its first window
     if (owner)
         connect(owner, &QObject::destroyed, this, [this] { delete this; });
 
     // No storage name: off the record. The engine still creates folders for
     // what pages store (service workers, databases), so they go to a folder
     // of our own that goes with the browser.
-    m_storage = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/markloom-browser-XXXXXX"));
+    // What earlier runs left behind (killed, or crashed) goes first.
+    static const bool swept = (profilefolders::sweep(QDir::tempPath()), true);
+    Q_UNUSED(swept);
+    m_storage = std::make_unique<QTemporaryDir>(profilefolders::folderTemplate(QDir::tempPath()));
     m_profile = new QWebEngineProfile(this);
     m_profile->setPersistentStoragePath(m_storage->path());
     m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setUrlRequestInterceptor(new LocalFileReadGuard(m_profile));
+    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile));
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
@@ -102,6 +95,16 @@ WebBrowser::WebBrowser(QObject *owner)
     installPage();
     m_partial.setSingleShot(true);
     connect(&m_partial, &QTimer::timeout, this, [this] { perform(m_nav.partialDue(m_partialToken, false)); });
+
+    // The page runs as a page a user sees: visible to its own scripts, in a
+    // viewport the size of the window's source pane, its frames, animations
+    // and observers running. The view is shown, but never on the screen,
+    // never focused, and is no window a screen reader lists.
+    setAttribute(Qt::WA_DontShowOnScreen);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(kViewport);
+    show();
 }
 
 void WebBrowser::installPage()

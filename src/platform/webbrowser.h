@@ -3,6 +3,7 @@
 #include "browse/navigation.h"
 #include "platform/browser.h"
 
+#include <QSize>
 #include <QString>
 #include <QTimer>
 #include <QUrl>
@@ -20,7 +21,7 @@ class StorageWatch;
 // The hidden browser. A page runs in a window nobody sees, so it gets no
 // dialogs, popups, permissions, downloads or disk: an off-the-record profile
 // of its own and a page that refuses everything interactive. The view is
-// never shown, so a page is never laid out or painted.
+// shown off the screen, so the page is laid out and runs as a shown one.
 class WebBrowser : public QWebEngineView, public Browser
 {
     Q_OBJECT
@@ -62,6 +63,9 @@ public:
     void setPartialDelay(int ms) { m_partialDelay = ms; }
 
     QWebEngineProfile *browserProfile() const { return m_profile; }
+
+    // The page's viewport in CSS pixels: the source pane's size in the window.
+    static constexpr QSize kViewport{1280, 800};
 
     // For a browser that may load one page after another (the command
     // line's batch): the HTTP cache is off, and every cookie and storage

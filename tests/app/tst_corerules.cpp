@@ -4,10 +4,13 @@
 #include "app/settingsstore.h"
 #include "browse/addresslist.h"
 #include "browse/docname.h"
+#include "browse/localfiles.h"
 #include "platform/besiderule.h"
+#include "platform/profilefolders.h"
 #include "settings/settingchoices.h"
 #include "support/testenv.h"
 
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
@@ -39,6 +42,11 @@ private Q_SLOTS:
     void docName();
     void besideRect_data();
     void besideRect();
+    void localFiles_data();
+    void localFiles();
+    void commandLineAddress_data();
+    void commandLineAddress();
+    void leftFolders();
 };
 
 void TestCoreRules::settingsParse()
@@ -386,6 +394,133 @@ void TestCoreRules::besideRect()
     QFETCH(QSize, wanted);
     QFETCH(QRect, placed);
     QCOMPARE(::besideRect(QRect(0, 0, 1600, 1000), anchor, wanted, QSize(2, 24), 240), placed);
+}
+
+namespace {
+// A page's folder beside a sibling whose name starts with it, a secret
+// folder, and links out of and within the page's folder.
+QString localTree()
+{
+    const QString root = markloomtest::sandboxPath(QStringLiteral("local"));
+    for (const char *dir : {"site/sub", "site-private", "secret"})
+        QDir(root).mkpath(QString::fromLatin1(dir));
+    for (const char *file : {"site/page.html", "site/own.js", "site/x.js.download", "site/data.json", "site/notes.txt",
+                             "site/style.css", "site/t.xsl", "site/pic.png", "site/sub/f.html", "site/sub/deep.js",
+                             "site-private/x.html", "secret/s.css", "secret/s.txt"}) {
+        QFile f(root + QLatin1Char('/') + QLatin1String(file));
+        f.open(QIODevice::WriteOnly);
+    }
+    QFile::link(root + QStringLiteral("/secret/s.txt"), root + QStringLiteral("/site/link-out.txt"));
+    QFile::link(root + QStringLiteral("/secret"), root + QStringLiteral("/site/linkdir"));
+    QFile::link(root + QStringLiteral("/site/own.js"), root + QStringLiteral("/site/link-in.js"));
+    return root;
+}
+} // namespace
+
+void TestCoreRules::localFiles_data()
+{
+    QTest::addColumn<QString>("page"); // below the tree; a full address when it has a scheme
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("use");
+    QTest::addColumn<bool>("loads");
+    using localfiles::Use;
+    const QString page = QStringLiteral("site/page.html");
+    const auto row = [&](const char *file, Use use, bool loads, const QString &from = QString()) {
+        QTest::addRow("%s as %d%s", file, int(use), from.isEmpty() ? "" : qPrintable(" from " + from))
+            << (from.isEmpty() ? page : from) << QString::fromLatin1(file) << int(use) << loads;
+    };
+    row("site/own.js", Use::Script, true);
+    row("site/sub/deep.js", Use::Script, true);
+    row("site/x.js.download", Use::Script, true);
+    row("site/data.json", Use::Script, false); // a JSON module
+    row("site/style.css", Use::Script, false); // a CSS module
+    row("site/notes.txt", Use::Script, false);
+    row("site/style.css", Use::Style, true);
+    row("site/t.xsl", Use::Style, true);
+    row("site/notes.txt", Use::Style, false);
+    row("site/pic.png", Use::Image, true);
+    row("site/sub/f.html", Use::Page, true);
+    row("site/notes.txt", Use::Page, false);
+    row("site/own.js", Use::Read, false);
+    row("site/nosuch.js", Use::Script, false);
+    row("site-private/x.html", Use::Page, false);
+    row("secret/s.css", Use::Style, false);
+    row("site/link-out.txt", Use::Image, false);
+    row("site/linkdir/s.css", Use::Style, false);
+    row("site/link-in.js", Use::Script, true);
+    row("site/../secret/s.css", Use::Style, false);
+    row("site/%2e%2e/secret/s.css", Use::Style, false);
+    row("site/sub/../own.js", Use::Script, true);
+    row("site/sub/f.html", Use::Page, false, QStringLiteral("http://site/page.html"));
+    row("site/own.js", Use::Script, false, QStringLiteral("file://host/site/page.html"));
+    row("site/own.js", Use::Script, true, QStringLiteral("site/sub/../page.html"));
+}
+
+void TestCoreRules::localFiles()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, file);
+    QFETCH(int, use);
+    QFETCH(bool, loads);
+    const QString root = localTree();
+    const auto address = [&](const QString &path) {
+        return path.contains(QLatin1Char(':')) ? QUrl(path) : QUrl(QStringLiteral("file://") + root + QLatin1Char('/') + path);
+    };
+    QCOMPARE(localfiles::mayLoad(address(page), address(file), localfiles::Use(use)), loads);
+}
+
+void TestCoreRules::commandLineAddress_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("from"); // below the tree
+    QTest::addColumn<QString>("file"); // below the tree; empty: the argument stays as it is
+    QTest::newRow("name") << "page.html" << "site" << "site/page.html";
+    QTest::newRow("./name") << "./page.html" << "site" << "site/page.html";
+    QTest::newRow("../x/name") << "../sub/f.html" << "site/sub" << "site/sub/f.html";
+    QTest::newRow("no such file") << "nosuch.html" << "site" << QString();
+    QTest::newRow("a folder") << "sub" << "site" << QString();
+    QTest::newRow("a host") << "example.org" << "site" << QString();
+    QTest::newRow("an address") << "http://page.html" << "site" << QString();
+    QTest::newRow("standard input") << "-" << "site" << QString();
+}
+
+void TestCoreRules::commandLineAddress()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, from);
+    QFETCH(QString, file);
+    const QString root = localTree();
+    const QString address = localfiles::commandLineAddress(argument, root + QLatin1Char('/') + from);
+    QCOMPARE(address, file.isEmpty() ? argument : QUrl::fromLocalFile(root + QLatin1Char('/') + file).toString());
+    // What is opened as a page: a file's address is; a folder's is not.
+    QVERIFY(!localfiles::namesFolder(QUrl(address)));
+    QVERIFY(localfiles::namesFolder(QUrl::fromLocalFile(root + QLatin1Char('/') + from)));
+}
+
+void TestCoreRules::leftFolders()
+{
+    // A run that is gone leaves its folders to the next; a running one (this,
+    // or another user's) keeps them, and so does a name without a process.
+    const QString dir = markloomtest::sandboxPath(QStringLiteral("left"));
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const qint64 dead = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    const QString deadOne = QStringLiteral("markloom-browser-%1-aaaaaa").arg(dead);
+    const QString ours = QStringLiteral("markloom-browser-%1-bbbbbb").arg(QCoreApplication::applicationPid());
+    const QStringList kept{QStringLiteral("markloom-browser-1-cccccc"), QStringLiteral("markloom-browser-dddddd"),
+                           QStringLiteral("other-%1").arg(dead)};
+    for (const QString &name : kept + QStringList{deadOne, ours})
+        QVERIFY(QDir(dir).mkpath(name + QStringLiteral("/storage")));
+    QCOMPARE(profilefolders::sweep(dir), QStringList{deadOne});
+    const auto left = [&dir] { return QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name); };
+    QStringList expected = kept + QStringList{ours};
+    expected.sort();
+    QCOMPARE(left(), expected);
+    profilefolders::removeOwn(dir);
+    expected.removeOne(ours);
+    QCOMPARE(left(), expected);
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCoreRules)

@@ -25,8 +25,9 @@
 namespace {
 
 // Terminal: standard error is a terminal. Term, Int: the signal once a page
-// is held for every job, and for Term the first line is out.
-enum Output { Read, Closed, Full, ClosedEarly, Terminal, Term, Int };
+// is held for every job, and for Term the first line is out. NoDisplay: no
+// display to connect to.
+enum Output { Read, Closed, Full, ClosedEarly, Terminal, Term, Int, NoDisplay };
 
 struct Run {
     qint64 session = 0; // the program's own: it is started as a session leader
@@ -47,6 +48,9 @@ Run run(const QStringList &args, const QByteArray &input, Output output, const s
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (geteuid() == 0)
         env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+    if (output == NoDisplay)
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
     p.setProcessEnvironment(env);
     int terminal = -1, terminalEnd = -1;
     if (output == Terminal && openpty(&terminal, &terminalEnd, nullptr, nullptr, nullptr) != 0)
@@ -123,6 +127,8 @@ private Q_SLOTS:
     void extract();
     void runs_data();
     void runs();
+    void terminated_data();
+    void terminated();
 
 private:
     QString serve(const QByteArray &path, const QByteArray &page, const QString &host = QStringLiteral("127.0.0.1"));
@@ -194,7 +200,9 @@ void TestCommandLine::options_data()
         {{"--version"}, "version"},
         {{"-V", "--dump", "x"}, "version"},
         {{"--", "-h"}, "window -h"},
-        {{"-x"}, "window -x"},
+        {{"-x"}, "error"},
+        {{"--dump", "-v"}, "error"},
+        {{"--", "-x", "--bogus"}, "window -x --bogus"},
         {{"--", "--dump"}, "window --dump"},
         {{"--bogus"}, "error"},
         {{"--dump"}, "error"},
@@ -461,6 +469,10 @@ void TestCommandLine::runs_data()
                                  << "markloom: unknown option --" + longWord.left(198)
                                         + "...\nTry 'markloom --help' for more information.\n"
                                  << false;
+    QTest::newRow("no display") << QStringList{"x.test"} << QByteArray() << int(NoDisplay) << 1 << QByteArray()
+                                << "markloom: cannot open a window: no display could be reached; without one, use "
+                                   "markloom --dump ADDRESS (see --help)\n"
+                                << true;
     QTest::newRow("long address") << QStringList{"--dump", "nosuch:" + longWord} << QByteArray() << int(Read) << 1
                                   << QByteArray()
                                   << "markloom: cannot load this address: nosuch:" + longWord.left(193) + "...\n"
@@ -480,17 +492,18 @@ void TestCommandLine::runs_data()
     // Read again once changed: the top reaches its srcdoc frame, not that
     // one's data: frame (another origin).
     const QByteArray framed = "<title>top</title><iframe srcdoc=\"<title>b</title><iframe src='data:text/html,a'>"
-                              "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top 2';"
-                              " frames[0].document.title = 'b 2'; })</script>";
+                              "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top \\ud800';"
+                              " frames[0].document.title = 'b \\udfff'; })</script>";
     const QString top = page("frames.html", framed);
     QTest::newRow("frames, settled")
         << QStringList{"--settle", "1000", "--frames", "--dump", top} << QByteArray() << int(Read) << 0
         << QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head><body>a</body>"})" "\n"
-                      R"({"url":"about:srcdoc","title":"b 2","top":false,"source":"<head><title>b 2</title></head>)"
+                      R"({"url":"about:srcdoc","title":"b \udfff","top":false,"source":"<head><title>b \udfff</title></head>)"
                       R"(<body><iframe src=\"data:text/html,a\"></iframe></body>"})" "\n"
                       R"({"url":")" + top.toUtf8()
-                      + R"(","title":"top 2","top":true,"source":"<head><title>top 2</title></head><body>)"
-                      + QByteArray(framed).replace("<title>top</title>", "").replace("\"", "\\\"") + "</body>\"}\n")
+                      + R"(","title":"top \ud800","top":true,"source":"<head><title>top \ud800</title></head><body>)"
+                      + QByteArray(framed).replace("<title>top</title>", "").replace("\\", "\\\\").replace("\"", "\\\"")
+                      + "</body>\"}\n")
         << QString() << true;
     const QString rootless = page("rootless.html", "<body><script>document.documentElement.remove()</script>");
     QTest::newRow("no root element") << QStringList{"--dump", rootless} << QByteArray() << int(Read) << 1
@@ -527,7 +540,7 @@ void TestCommandLine::runs_data()
     QTest::newRow("batch")
         << QStringList{"--batch", "-", "--jobs", "4", "--timeout", "30", "--shard", "1/2"}
         << (m_server.url("silent") + "\nskipped:1\n\n" + partial + "\nskipped:2\n  " + notFound + " \nskipped:3\n" + good
-            + "\nskipped:4\nnosuch:x")
+            + "\nskipped:4\nnosuch:x\nskipped:5\n/")
                .toUtf8()
         << int(Read) << 1
         << (R"({"address":")" + m_server.url("silent").toUtf8() + R"(","error":"timed out after 30 s"})" "\n"
@@ -537,7 +550,8 @@ void TestCommandLine::runs_data()
             + served("404").replace("\"", "\\\"") + "\"}\n"
             R"({"address":")" + good.toUtf8() + R"(","url":")" + good.toUtf8()
             + R"(","title":"good","source":"<head><title>good</title></head><body>good</body>"})" "\n"
-            R"({"address":"nosuch:x","error":"cannot load this address"})" "\n")
+            R"({"address":"nosuch:x","error":"cannot load this address"})" "\n"
+            R"({"address":"/","error":"not a page"})" "\n")
         << QString() << true;
     QTest::newRow("batch, closed") << QStringList{"--batch", "-"} << QByteArray("nosuch:x") << int(Closed) << 1
                                    << QByteArray() << cannotWrite << true;
@@ -645,6 +659,35 @@ void TestCommandLine::runs()
         return pids;
     };
     QTRY_COMPARE_WITH_TIMEOUT(inSession(), QStringList(), 30000);
+}
+
+void TestCommandLine::terminated_data()
+{
+    QTest::addColumn<QStringList>("args"); // before the address of a page that never answers
+    QTest::addColumn<int>("signal");
+    QTest::newRow("--dump, SIGTERM") << QStringList{"--dump"} << int(SIGTERM);
+    QTest::newRow("window, SIGINT") << QStringList{} << int(SIGINT);
+}
+
+void TestCommandLine::terminated()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, signal);
+    // Stopped while its page loads, the program takes its temporary folders
+    // with it, in every mode.
+    const QString tmp = markloomtest::sandboxPath(QStringLiteral("term-%1").arg(signal));
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(MARKLOOM_BINARY), args << m_server.url("silent"));
+    QVERIFY(p.waitForStarted());
+    const auto folders = [&tmp] { return QDir(tmp).entryList({QStringLiteral("markloom-browser-*")}, QDir::Dirs); };
+    QTRY_VERIFY_WITH_TIMEOUT(!folders().isEmpty(), 30000);
+    kill(pid_t(p.processId()), signal);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::CrashExit); // ended by the signal, as it asked for
+    QCOMPARE(folders(), QStringList());
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestCommandLine)
