@@ -3,6 +3,7 @@
 #include "cli/jsonlines.h"
 #include "cli/output.h"
 #include "cli/pageread.h"
+#include "edit/markupformatter.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -60,7 +61,7 @@ int runBatch(const Options &options)
             CompletedDocument &top = read->documents().last();
             r.url = top.url.toString(QUrl::FullyEncoded);
             r.title = std::move(top.title);
-            r.source = std::move(top.innerHTML);
+            r.source = options.format ? markup::format(top.innerHTML) : std::move(top.innerHTML);
         } else {
             r.error = read->error();
             anyFailed = true;

@@ -3,6 +3,7 @@
 #include "cli/jsonlines.h"
 #include "cli/output.h"
 #include "cli/pageread.h"
+#include "edit/markupformatter.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -40,7 +41,7 @@ QList<CompletedDocument> readPage(const QString &address, int timeoutSeconds, in
     return std::move(read.documents());
 }
 
-int printFrames(const QList<CompletedDocument> &documents)
+int printFrames(const QList<CompletedDocument> &documents, bool format)
 {
     JsonLineWriter out(writeOutBytes);
     for (const CompletedDocument &doc : documents) {
@@ -48,7 +49,7 @@ int printFrames(const QList<CompletedDocument> &documents)
         out.add(QLatin1String("url"), doc.url.toString(QUrl::FullyEncoded));
         out.add(QLatin1String("title"), doc.title);
         out.add(QLatin1String("top"), doc.isTop);
-        out.add(QLatin1String("source"), doc.innerHTML);
+        out.add(QLatin1String("source"), format ? markup::format(doc.innerHTML) : doc.innerHTML);
         if (!out.endObject()) {
             writeMessage(writeFailedMessage());
             return 1;
@@ -91,12 +92,12 @@ int runHeadless(const Options &options)
             return 1;
         }
         if (options.frames)
-            return printFrames(documents);
+            return printFrames(documents, options.format);
         source = std::move(documents.last().innerHTML);
     }
     if (options.mode != Mode::Dump)
         return printExtraction(options.mode == Mode::Scripts, source);
-    if (!writeOut(source)) {
+    if (!writeOut(options.format ? markup::format(source) : source)) {
         writeMessage(writeFailedMessage());
         return 1;
     }

@@ -103,6 +103,7 @@ QString parsed(const cli::Options &o)
     add(o.timeoutSeconds != 60, QStringLiteral("timeout=%1").arg(o.timeoutSeconds));
     add(o.settleMs >= 0, QStringLiteral("settle=%1").arg(o.settleMs));
     add(o.frames, QStringLiteral("frames"));
+    add(o.format, QStringLiteral("format"));
     add(!o.batchList.isEmpty(), QStringLiteral("list=") + o.batchList);
     add(o.jobs != 0, QStringLiteral("jobs=%1").arg(o.jobs));
     add(o.shardCount != 1, QStringLiteral("shard=%1/%2").arg(o.shardIndex).arg(o.shardCount));
@@ -138,6 +139,10 @@ void TestCommandLine::options_data()
         {{"--batch=l", "--shard", "7/7", "--timeout", "9"}, "batch timeout=9 list=l shard=7/7"},
         {{"--batch", "--jobs"}, "batch list=--jobs"},
         {{"--frames", "u"}, "error"},
+        {{"--format", "--dump", "u", "--frames"}, "dump u frames format"},
+        {{"--batch", "l", "--format"}, "batch format list=l"},
+        {{"--format", "--data", "-"}, "error"},
+        {{"--format", "u"}, "error"},
         {{"--settle", "5", "u"}, "error"},
         {{"--settle", "5", "--scripts", "-"}, "error"},
         {{"--jobs", "2", "--dump", "u"}, "error"},
@@ -326,21 +331,23 @@ void TestCommandLine::runs_data()
                                   << QByteArray() << "markloom: timed out after 1 s: " + url + "\n" << true;
     // Each changes 500 ms after its load.
     const QByteArray late = "<script>onload = () => setTimeout(() => document.body.innerHTML = 'late', 500)</script>";
-    QTest::newRow("settle") << QStringList{"--dump", page("late.html", late), "--settle", "1000"} << QByteArray()
-                            << int(Read) << 0 << "<head>" + late + "</head><body>late</body>" << QString() << true;
+    QTest::newRow("settle, formatted") << QStringList{"--dump", page("late.html", late), "--settle", "1000", "--format"}
+                                       << QByteArray() << int(Read) << 0
+                                       << "<head>\n  " + late + "\n</head>\n<body>\n  late\n</body>" << QString() << true;
     // The top reaches its srcdoc frame, not that one's data: frame (another origin).
     const QByteArray framed = "<title>top</title><iframe srcdoc=\"<title>b</title><iframe src='data:text/html,a'>"
                               "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top 2';"
                               " frames[0].document.title = 'b 2'; }, 500)</script>";
     const QString top = page("frames.html", framed);
-    QTest::newRow("frames, settled")
-        << QStringList{"--settle", "1000", "--frames", "--dump", top} << QByteArray() << int(Read) << 0
-        << QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head><body>a</body>"})" "\n"
-                      R"({"url":"about:srcdoc","title":"b 2","top":false,"source":"<head><title>b 2</title></head>)"
-                      R"(<body><iframe src=\"data:text/html,a\"></iframe></body>"})" "\n"
+    QTest::newRow("frames, settled, formatted")
+        << QStringList{"--settle", "1000", "--frames", "--dump", top, "--format"} << QByteArray() << int(Read) << 0
+        << QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head>\n<body>\n  a\n</body>"})" "\n"
+                      R"({"url":"about:srcdoc","title":"b 2","top":false,"source":"<head>\n  <title>b 2</title>\n</head>)"
+                      R"(\n<body>\n  <iframe src=\"data:text/html,a\"></iframe>\n</body>"})" "\n"
                       R"({"url":")" + top.toUtf8()
-                      + R"(","title":"top 2","top":true,"source":"<head><title>top 2</title></head><body>)"
-                      + QByteArray(framed).replace("<title>top</title>", "").replace("\"", "\\\"") + "</body>\"}\n")
+                      + R"(","title":"top 2","top":true,"source":"<head>\n  <title>top 2</title>\n</head>\n<body>\n  )"
+                      + QByteArray(framed).replace("<title>top</title>", "").replace("\"", "\\\"").replace("e><s", "e>\\n  <s")
+                      + "\\n</body>\"}\n")
         << QString() << true;
     // Two at a time: the good one starts once the bad one has failed, and
     // waits for the one that never answers.
@@ -348,12 +355,12 @@ void TestCommandLine::runs_data()
     const QString good = page("good.html", "<title>good</title>good");
     const QString silent = QStringLiteral("http://127.0.0.1:%1/").arg(m_silent.serverPort());
     QTest::newRow("batch")
-        << QStringList{"--batch", "-", "--jobs", "2", "--timeout", "1", "--shard", "1/2"}
+        << QStringList{"--batch", "-", "--jobs", "2", "--timeout", "1", "--shard", "1/2", "--format"}
         << ("nosuch:x\nskipped:1\n\n  " + silent + " \nskipped:2\n" + good + "\nskipped:3").toUtf8() << int(Read) << 1
         << (R"({"address":"nosuch:x","error":"cannot load this address"})" "\n"
             R"({"address":")" + silent + R"(","error":"timed out after 1 s"})" "\n"
             R"({"address":")" + good + R"(","url":")" + good
-            + R"(","title":"good","source":"<head><title>good</title></head><body>good</body>"})" "\n").toUtf8()
+            + R"(","title":"good","source":"<head>\n  <title>good</title>\n</head>\n<body>\n  good\n</body>"})" "\n").toUtf8()
         << QString() << true;
     QTest::newRow("batch, closed") << QStringList{"--batch", "-"} << QByteArray("nosuch:x") << int(Closed) << 1
                                    << QByteArray() << cannotWrite << true;
