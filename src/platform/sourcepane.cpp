@@ -1,5 +1,6 @@
 #include "platform/sourcepane.h"
 
+#include "platform/markuplexer.h"
 #include "platform/sourcepaneaccessible.h"
 #include "platform/utf8pieces.h"
 
@@ -7,7 +8,6 @@
 #include <QEvent>
 #include <QFont>
 #include <QStringDecoder>
-#include <Qsci/qscilexerhtml.h>
 
 #include <algorithm>
 #include <bit>
@@ -236,6 +236,8 @@ void SourcePane::SetText(const QString &text)
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
     m_setting = false;
+    if (m_lexer)
+        m_lexer->learn(Utf8Text());
     // Offsets are counted again when next asked for, not here.
     m_lineOffsets.clear();
     m_hintBytes = -1;
@@ -360,6 +362,8 @@ void SourcePane::finishEdit()
             m_caretBytes = -1; // the caret's offset may have moved with the text
         }
     }
+    if (m_lexer) // a tag typed or pasted, or one whose name a deletion ended
+        learnNames(edit.position - 128, edit.position + (edit.insert ? edit.length : 0) + 128);
     if (digits(lines) != m_marginDigits)
         updateMargin();
     Q_EMIT textChanged();
@@ -657,8 +661,9 @@ void SourcePane::SetSyntaxColour(bool on)
     if (on == (m_lexer != nullptr))
         return;
     if (on) {
-        m_lexer = new QsciLexerHTML(this);
+        m_lexer = new MarkupLexer(this);
         setLexer(m_lexer);
+        m_lexer->learn(Utf8Text());
     } else {
         setLexer(nullptr);
         delete m_lexer;
@@ -719,6 +724,13 @@ QColor SourcePane::BackColor() const
 {
     const long bgr = SendScintilla(SCI_STYLEGETBACK, STYLE_DEFAULT);
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+void SourcePane::learnNames(long from, long to)
+{
+    const Bytes bytes(*this);
+    from = qBound(0L, from, bytes.length());
+    m_lexer->learn(bytes.copy(from, qBound(from, to, bytes.length())));
 }
 
 void SourcePane::updateMargin()

@@ -9,7 +9,7 @@
 #include <vector>
 
 class QAccessibleEvent;
-class QsciLexer;
+class MarkupLexer;
 
 // The source pane. Text is kept byte-exact (CR LF, lone CR, NUL survive);
 // positions are UTF-16 code units, as the rest of the program counts them.
@@ -111,11 +111,13 @@ private:
     int bytesToUnits(int bytes) const;
     void updateMargin();
     void applyStyles();
+    // Custom element names in these bytes become known to the colouring.
+    void learnNames(long from, long to);
 
     QByteArray m_face;
     double m_pointSize = 10;
     QColor m_back = Qt::white;
-    QsciLexer *m_lexer = nullptr;
+    MarkupLexer *m_lexer = nullptr;
     bool m_setting = false;
     bool m_settleQueued = false;
     int m_marginDigits = 0;
