@@ -6,6 +6,7 @@
 #include "app/resizerule.h"
 #include "app/settingsdefaults.h"
 #include "app/settingsstore.h"
+#include "edit/sourceformatting.h"
 #include "platform/combokeydown.h"
 #include "platform/dropopener.h"
 #include "platform/picturetoolbar.h"
@@ -44,7 +45,7 @@ QString cannotOpenMessage(const QString &address)
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
     "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView", "ID_SchNext",
-    "ID_Reread", "ID_Reload",  "ID_Frames",
+    "ID_Reread", "ID_Reload",  "ID_Frames", "ID_Format",
 };
 
 struct ToolbarButton {
@@ -171,6 +172,7 @@ void MarkloomForm::createControls()
     statusBar()->addWidget(m_loadingLabel, 1);
     statusBar()->addPermanentWidget(m_loadingProgress);
     statusBar()->setSizeGripEnabled(false);
+    m_formatting = new SourceFormatting(HTMLSorceText, statusBar());
     connect(WebBrowser1, &QWebEngineView::loadStarted, this, [this] { showLoading(true); });
     connect(WebBrowser1, &QWebEngineView::loadProgress, m_loadingProgress, &QProgressBar::setValue);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this] { showLoading(false); });
@@ -190,7 +192,7 @@ void MarkloomForm::createControls()
     connect(HTMLSorceText, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         auto *menu = new QMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch"}) {
+        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch", "-", "ID_Format"}) {
             if (*name == '-')
                 menu->addSeparator();
             else
@@ -260,6 +262,8 @@ void MarkloomForm::createActions()
         {"ID_IEVIEW", "既定のブラウザで開く(&B)", &MarkloomForm::ID_IEVIEW_Click, {}},
         {"ID_WordWrap", "折り返し(&W)", &MarkloomForm::ID_WordWrap_Click, {}},
         {"ID_SyntaxColour", "色分け(&C)", &MarkloomForm::ID_SyntaxColour_Click, {}},
+        {"ID_Format", "整形(&T)", &MarkloomForm::ID_Format_Click, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_F)}},
+        {"ID_FormatOnLoad", "読み込み時に整形(&L)", &MarkloomForm::ID_FormatOnLoad_Click, {}},
         {"ID_Reread", "ソースの再取得(&S)", &MarkloomForm::ID_Reread_Click, {K(Qt::Key_F5)}},
         {"ID_Reload", "再読み込み(&R)", &MarkloomForm::ID_Reload_Click,
          {K(Qt::CTRL | Qt::Key_R), K(Qt::CTRL | Qt::Key_F5)}},
@@ -293,6 +297,7 @@ void MarkloomForm::createActions()
     action(QStringLiteral("IE_Option"))->setEnabled(false);
     action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
     action(QStringLiteral("ID_SyntaxColour"))->setCheckable(true);
+    action(QStringLiteral("ID_FormatOnLoad"))->setCheckable(true);
     // Esc stops a page only while one loads; otherwise it belongs to others.
     action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
@@ -307,7 +312,8 @@ void MarkloomForm::createMenus()
     const Menu menus[] = {
         {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
         {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
-        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_Reread", "ID_Reload", "ID_Frames", "-", "ID_WordWrap", "ID_SyntaxColour"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_Reread", "ID_Reload", "ID_Frames", "-", "ID_WordWrap", "ID_SyntaxColour", "-",
+                                 "ID_Format", "ID_FormatOnLoad"}},
         {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
         {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
         {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
@@ -381,6 +387,7 @@ void MarkloomForm::applySettings(const settings::Values &values)
     HTMLSorceText->setWrapMode(values.m_bWordWrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
     action(QStringLiteral("ID_WordWrap"))->setChecked(values.m_bWordWrap);
     action(QStringLiteral("ID_SyntaxColour"))->setChecked(values.m_bSyntaxColour);
+    action(QStringLiteral("ID_FormatOnLoad"))->setChecked(values.m_bFormatOnLoad);
 }
 
 void MarkloomForm::ID_WordWrap_Click()
@@ -394,6 +401,15 @@ void MarkloomForm::ID_SyntaxColour_Click()
 {
     settings::Values v = m_settings.values();
     v.m_bSyntaxColour = action(QStringLiteral("ID_SyntaxColour"))->isChecked();
+    m_settings.setValues(v);
+}
+
+void MarkloomForm::ID_Format_Click() { m_formatting->format(); }
+
+void MarkloomForm::ID_FormatOnLoad_Click()
+{
+    settings::Values v = m_settings.values();
+    v.m_bFormatOnLoad = action(QStringLiteral("ID_FormatOnLoad"))->isChecked();
     m_settings.setValues(v);
 }
 
@@ -437,7 +453,7 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
     // never replaces unsaved edits.
     if (!m_document.acceptsDocument())
         return;
-    HTMLSorceText->SetText(document.innerHTML);
+    m_formatting->show(document.innerHTML, m_settings.values().m_bFormatOnLoad);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     m_document.documentShown(DomDocument{document.url.toString(), document.nameProp}, document.isTop,
                              document.innerHTML);
@@ -614,7 +630,7 @@ void MarkloomForm::chooseDocument(int index)
     if (!confirmDiscard())
         return;
     if (const std::optional<PageDocument> d = m_document.chooseDocument(index))
-        HTMLSorceText->SetText(d->source);
+        m_formatting->show(d->source, m_settings.values().m_bFormatOnLoad);
 }
 
 void MarkloomForm::ID_Reread_Click()
@@ -642,7 +658,7 @@ void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &doc
         return;
     }
     if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read)) {
-        HTMLSorceText->SetText(shown->source);
+        m_formatting->show(shown->source, m_settings.values().m_bFormatOnLoad);
         AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     } else
         m_services.prompts().message(this, QStringLiteral("このフレームは別のサイトのページのため、再取得できません。"));

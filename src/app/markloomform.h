@@ -21,6 +21,7 @@ class FavForm;
 class SettingDialog;
 class FindAndReplaceDialog;
 class AboutDialog;
+class SourceFormatting;
 struct CompletedDocument;
 enum class LoadEnd;
 
@@ -131,6 +132,8 @@ private:
     void ID_IEVIEW_Click();
     void ID_WordWrap_Click();
     void ID_SyntaxColour_Click();
+    void ID_Format_Click();
+    void ID_FormatOnLoad_Click();
     void ID_Reread_Click();
     void ID_Reload_Click();
     QMenu *createFramesMenu();
@@ -171,6 +174,7 @@ private:
     QWidget *m_client = nullptr;
     QLabel *m_loadingLabel = nullptr;
     QProgressBar *m_loadingProgress = nullptr;
+    SourceFormatting *m_formatting = nullptr;
     bool m_unloaded = false;
     bool m_rereading = false; // a read of the page again is on its way
 };

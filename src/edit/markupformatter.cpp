@@ -215,7 +215,7 @@ public:
     {
         const qsizetype stop = m_pos + qMax<qsizetype>(budget, 1);
         while (!m_finished) {
-            if (m_pos >= stop)
+            if (m_pos >= stop && m_pos < m_n)
                 return false;
             const qsizetype gapBegin = m_pos;
             qsizetype b = gapBegin;

@@ -218,6 +218,21 @@ qsizetype SourcePane::TextLength() const { return bytesToUnits(static_cast<int>(
 
 void SourcePane::SetText(const QString &text)
 {
+    setAll([&] { appendInPieces(text); }, false, [&] { return text; });
+}
+
+void SourcePane::SetUtf8(QByteArrayView utf8)
+{
+    setAll([&] { appendUtf8(utf8); }, false, [&] { return decode(utf8); });
+}
+
+void SourcePane::ReplaceUtf8(QByteArrayView utf8)
+{
+    setAll([&] { appendUtf8(utf8); }, true, [&] { return decode(utf8); });
+}
+
+void SourcePane::setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text)
+{
     finishEdit();
     m_edit.reset();
     qsizetype before = 0;
@@ -226,12 +241,16 @@ void SourcePane::SetText(const QString &text)
     m_setting = true;
     const bool readOnly = isReadOnly();
     SendScintilla(SCI_SETREADONLY, 0L);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0L);
+    SendScintilla(undoable ? SCI_BEGINUNDOACTION : SCI_SETUNDOCOLLECTION, 0L);
     SendScintilla(SCI_CLEARALL);
-    appendInPieces(text);
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
-    SendScintilla(SCI_SETSAVEPOINT);
+    fill();
+    if (undoable) {
+        SendScintilla(SCI_ENDUNDOACTION);
+    } else {
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
+        SendScintilla(SCI_SETSAVEPOINT);
+    }
     SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
@@ -244,7 +263,7 @@ void SourcePane::SetText(const QString &text)
     updateMargin();
     if (m_accessible) {
         // The removed text by its length only, as Qt's own text widgets do.
-        QAccessibleTextUpdateEvent event(this, 0, QString(before, QLatin1Char(' ')), text);
+        QAccessibleTextUpdateEvent event(this, 0, QString(before, QLatin1Char(' ')), text());
         announce(event);
         m_caretBytes = -1;
         announceCaret();
@@ -275,6 +294,18 @@ void SourcePane::appendInPieces(QStringView text)
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
         return true;
     });
+}
+
+void SourcePane::appendUtf8(QByteArrayView utf8)
+{
+    if (utf8.isEmpty())
+        return;
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8.size() + 1));
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    for (qsizetype at = 0; at < utf8.size(); at += kPiece) {
+        const QByteArrayView piece = utf8.sliced(at, qMin(kPiece, utf8.size() - at));
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+    }
 }
 
 void SourcePane::beginEdit(long position, long length, bool insert)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <Qsci/qsciscintilla.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,8 +28,12 @@ public:
     // Replaces everything, without undo history, as the unmodified state;
     // raises Change exactly once, before returning.
     void SetText(const QString &text);
+    // The same from UTF-8, as the editor holds text.
+    void SetUtf8(QByteArrayView utf8);
     // Replaces everything as one edit the user can undo.
     void ReplaceText(const QString &text);
+    // The same from UTF-8, with one change raised.
+    void ReplaceUtf8(QByteArrayView utf8);
     qsizetype TextLength() const;
 
     // 0-based start of the selection (or the caret) and its length.
@@ -89,7 +94,9 @@ private:
         QString removed;
     };
 
+    void setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text);
     void appendInPieces(QStringView text);
+    void appendUtf8(QByteArrayView utf8);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
     // Finishes a pending change and tells screen readers where the caret went.

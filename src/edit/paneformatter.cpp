@@ -1,0 +1,78 @@
+#include "edit/paneformatter.h"
+
+#include "platform/sourcepane.h"
+
+namespace {
+
+constexpr qsizetype kSlice = qsizetype(1) << 20;
+// Progress shows once formatting has taken this long.
+constexpr qint64 kQuietMs = 200;
+
+} // namespace
+
+PaneFormatter::PaneFormatter(SourcePane *pane) : QObject(pane), m_pane(pane)
+{
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, &PaneFormatter::slice);
+}
+
+PaneFormatter::~PaneFormatter() = default;
+
+void PaneFormatter::start(Mode mode)
+{
+    if (busy())
+        return;
+    m_source = m_pane->Utf8Text();
+    if (m_source.isEmpty()) {
+        Q_EMIT finished(false);
+        return;
+    }
+    m_mode = mode;
+    m_formatter = std::make_unique<markup::Formatter<char>>(std::string_view(m_source.data(), m_source.size()));
+    m_wasReadOnly = m_pane->isReadOnly();
+    m_pane->setReadOnly(true);
+    // Whatever replaces the text meanwhile (a page arriving) wins.
+    m_change = connect(m_pane, &SourcePane::Change, this, [this] {
+        stop(m_wasReadOnly);
+        Q_EMIT finished(false);
+    });
+    m_elapsed.start();
+    slice();
+    if (busy())
+        m_timer.start();
+}
+
+void PaneFormatter::slice()
+{
+    if (m_pane->Utf8Text().data() != m_source.data()) { // never, while nothing can change it
+        stop(m_wasReadOnly);
+        Q_EMIT finished(false);
+        return;
+    }
+    if (!m_formatter->step(kSlice)) {
+        if (m_elapsed.elapsed() >= kQuietMs)
+            Q_EMIT progress(int(m_formatter->done() * 100 / qMax<qsizetype>(1, m_formatter->size())));
+        return;
+    }
+    const QByteArray formatted = m_formatter->take();
+    const bool changed = formatted != m_source;
+    const bool readOnly = m_wasReadOnly;
+    stop(false);
+    if (changed) {
+        if (m_mode == Mode::Edit)
+            m_pane->ReplaceUtf8(formatted);
+        else
+            m_pane->SetUtf8(formatted);
+    }
+    m_pane->setReadOnly(readOnly);
+    Q_EMIT finished(changed);
+}
+
+void PaneFormatter::stop(bool readOnly)
+{
+    m_timer.stop();
+    disconnect(m_change);
+    m_formatter.reset();
+    m_source = {};
+    m_pane->setReadOnly(readOnly);
+}
