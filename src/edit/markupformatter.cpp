@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace markup {
@@ -50,7 +51,7 @@ struct Element {
     quint32 flags;
 };
 
-// Sorted by name. Names not here are inline and shown.
+// Names not here are inline and shown.
 constexpr Element kElements[] = {
     {"address", Unlisted | ClosesPara},
     {"applet", ScopeBarrier},
@@ -141,8 +142,6 @@ constexpr Element kElements[] = {
     {"wbr", Void},
     {"xmp", Unlisted | Raw | ClosesPara},
 };
-static_assert(std::is_sorted(std::begin(kElements), std::end(kElements),
-                             [](const Element &a, const Element &b) { return a.name < b.name; }));
 
 // Deeper nesting is indented no further: lines stay readable and the text
 // cannot grow without bound.
@@ -153,6 +152,35 @@ constexpr qsizetype kLookBack = 64;
 // Gaps waiting for the next shown item to tell whether they may break; past
 // this many they are left as they are.
 constexpr qsizetype kMaxPending = 4096;
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+constexpr quint32 kFnvBasis = 2166136261u;
+constexpr quint32 kFnvPrime = 16777619u;
+
+// The elements by the hash of their names, open addressing.
+struct Slot {
+    quint32 hash = 0;
+    quint32 flags = 0;
+    std::string_view name;
+};
+
+const std::array<Slot, 256> &elementTable()
+{
+    static const std::array<Slot, 256> table = [] {
+        std::array<Slot, 256> t{};
+        for (const Element &e : kElements) {
+            quint32 hash = kFnvBasis;
+            for (const char c : e.name)
+                hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
+            size_t i = hash % t.size();
+            while (!t[i].name.empty())
+                i = (i + 1) % t.size();
+            t[i] = Slot{hash, e.flags, e.name};
+        }
+        return t;
+    }();
+    return table;
+}
 
 template <class C>
 constexpr unsigned code(C c)
@@ -201,14 +229,16 @@ template <class Char>
 class Formatter<Char>::Scan
 {
 public:
-    explicit Scan(std::basic_string_view<Char> text) : m_s(text.data()), m_n(static_cast<qsizetype>(text.size()))
+    Scan(std::basic_string_view<Char> text, bool pieces)
+        : m_s(text.data()), m_n(static_cast<qsizetype>(text.size())), m_pieceSize(pieces ? kPiece : m_n + m_n / 4 + 1)
     {
         // Breaks are made like the text's first one.
         const qsizetype lf = findChar(m_s, 0, m_n, '\n');
         const qsizetype cr = findChar(m_s, 0, lf < 0 ? m_n : lf, '\r');
-        if (cr >= 0)
-            m_break = cr + 1 == lf ? "\r\n" : "\r";
-        m_out.reserve(m_n + m_n / 8);
+        const std::string_view lineBreak = cr < 0 ? "\n" : cr + 1 == lf ? "\r\n" : "\r";
+        m_breakLength = static_cast<qsizetype>(lineBreak.size());
+        m_indent = std::string(lineBreak) + std::string(2 * kMaxIndent, ' ');
+        startPiece();
     }
 
     bool step(qsizetype budget)
@@ -236,7 +266,12 @@ public:
 
     qsizetype done() const { return m_finished ? m_n : m_pos; }
     qsizetype size() const { return m_n; }
-    Text take() { return std::move(m_out); }
+    std::vector<Text> takePieces()
+    {
+        if (!m_out.isEmpty() || m_pieces.empty())
+            m_pieces.push_back(std::move(m_out));
+        return std::move(m_pieces);
+    }
 
 private:
     enum class Kind { Edge, Text, Start, End, Unit, Comment };
@@ -394,14 +429,14 @@ private:
                 ++i;
                 break;
             case Name:
-                if (c == '=') {
-                    nameStop = i++;
-                    state = BeforeValue;
-                } else if (isSpace(c) || c == '/' || c == '>') {
-                    nameStop = i;
-                    state = AfterName;
-                } else {
+                while (i < m_n && !isSpace(m_s[i]) && m_s[i] != '/' && m_s[i] != '>' && m_s[i] != '=')
                     ++i;
+                nameStop = i;
+                if (i < m_n && m_s[i] == '=') {
+                    ++i;
+                    state = BeforeValue;
+                } else {
+                    state = AfterName;
                 }
                 break;
             case AfterName:
@@ -434,12 +469,10 @@ private:
                 }
                 break;
             case Unquoted:
-                if (isSpace(c) || c == '>') {
-                    attribute(t, name, nameStop, value, i);
-                    state = BeforeName;
-                } else {
+                while (i < m_n && !isSpace(m_s[i]) && m_s[i] != '>')
                     ++i;
-                }
+                attribute(t, name, nameStop, value, i);
+                state = BeforeName;
                 break;
             case AfterQuoted:
             case SelfClosing:
@@ -469,23 +502,21 @@ private:
     // FNV-1a of the name in lower case, and its flags.
     std::pair<quint32, quint32> element(qsizetype from, qsizetype to) const
     {
-        quint32 hash = 2166136261u;
-        std::array<char, 16> buffer{};
-        bool known = to - from <= static_cast<qsizetype>(buffer.size());
-        for (qsizetype i = from; i < to; ++i) {
-            const unsigned c = lower(m_s[i]);
-            hash = (hash ^ c) * 16777619u;
-            if (c >= 0x80)
-                known = false;
-            else if (known)
-                buffer[static_cast<size_t>(i - from)] = static_cast<char>(c);
+        quint32 hash = kFnvBasis;
+        for (qsizetype i = from; i < to; ++i)
+            hash = (hash ^ lower(m_s[i])) * kFnvPrime;
+        const auto &table = elementTable();
+        for (size_t i = hash % table.size(); !table[i].name.empty(); i = (i + 1) % table.size()) {
+            const Slot &slot = table[i];
+            if (slot.hash != hash || static_cast<qsizetype>(slot.name.size()) != to - from)
+                continue;
+            qsizetype k = 0;
+            while (k < to - from && lower(m_s[from + k]) == static_cast<unsigned char>(slot.name[size_t(k)]))
+                ++k;
+            if (k == to - from)
+                return {hash, slot.flags};
         }
-        if (!known)
-            return {hash, 0};
-        const std::string_view name(buffer.data(), static_cast<size_t>(to - from));
-        const auto hit = std::lower_bound(std::begin(kElements), std::end(kElements), name,
-                                          [](const Element &e, std::string_view n) { return e.name < n; });
-        return {hash, hit != std::end(kElements) && hit->name == name ? hit->flags : 0};
+        return {hash, 0};
     }
 
     void popTo(qsizetype k)
@@ -738,10 +769,19 @@ private:
         return t;
     }
 
+    // Output goes in pieces of about kPiece: nothing is copied as it grows, and
+    // a pane can free each once it has taken it.
+    void startPiece() { m_out.reserve(qMin(m_pieceSize, m_n - m_pos + m_n / 8) + 256); }
+
     void append(qsizetype from, qsizetype to)
     {
         if (to <= from)
             return;
+        if (m_out.size() >= m_pieceSize) {
+            m_pieces.push_back(std::move(m_out));
+            m_out = Text();
+            startPiece();
+        }
         if constexpr (std::is_same_v<Char, char>)
             m_out.append(m_s + from, to - from);
         else
@@ -762,10 +802,7 @@ private:
         m_flushed = g.end;
         if (g.atEdge)
             return;
-        static constexpr std::string_view spaces = "                                                                ";
-        static_assert(spaces.size() == 2 * kMaxIndent);
-        appendAscii(m_break, std::strlen(m_break));
-        appendAscii(spaces.data(), 2 * g.level);
+        appendAscii(m_indent.data(), m_breakLength + 2 * g.level);
     }
 
     void decidePending(bool breaks)
@@ -805,20 +842,24 @@ private:
 
     const Char *m_s;
     qsizetype m_n;
+    qsizetype m_pieceSize;
     qsizetype m_pos = 0;
     qsizetype m_flushed = 0;
     bool m_finished = false;
-    const char *m_break = "\n";
+    std::string m_indent;      // a line break, then spaces for the deepest level
+    qsizetype m_breakLength = 1;
     Token m_prev;                 // before the gap; the start of the text at first
     bool m_lastRightEdge = true;  // after the last shown item
     std::vector<Open> m_stack;
     qsizetype m_preserve = 0;     // open elements that keep their white space
     std::vector<Gap> m_pending;
     Text m_out;
+    std::vector<Text> m_pieces;
 };
 
 template <class Char>
-Formatter<Char>::Formatter(std::basic_string_view<Char> text) : m_scan(std::make_unique<Scan>(text))
+Formatter<Char>::Formatter(std::basic_string_view<Char> text, bool pieces)
+    : m_scan(std::make_unique<Scan>(text, pieces))
 {
 }
 
@@ -844,9 +885,27 @@ qsizetype Formatter<Char>::size() const
 }
 
 template <class Char>
+std::vector<typename Formatter<Char>::Text> Formatter<Char>::takePieces()
+{
+    return m_scan->takePieces();
+}
+
+template <class Char>
 typename Formatter<Char>::Text Formatter<Char>::take()
 {
-    return m_scan->take();
+    std::vector<Text> pieces = takePieces();
+    if (pieces.size() == 1)
+        return std::move(pieces.front());
+    qsizetype size = 0;
+    for (const Text &piece : pieces)
+        size += piece.size();
+    Text all;
+    all.reserve(size);
+    for (Text &piece : pieces) {
+        all.append(piece);
+        piece = Text();
+    }
+    return all;
 }
 
 template class Formatter<char>;

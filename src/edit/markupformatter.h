@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 // Re-indenting markup without changing what the page shows.
 //
@@ -34,8 +35,9 @@ class Formatter
 public:
     using Text = std::conditional_t<std::is_same_v<Char, char>, QByteArray, QString>;
 
-    // The text must stay as it is until the last step.
-    explicit Formatter(std::basic_string_view<Char> text);
+    // The text must stay as it is until the last step. In pieces: the output
+    // is made a megabyte at a time, for takePieces(); else in one for take().
+    explicit Formatter(std::basic_string_view<Char> text, bool pieces = false);
     ~Formatter();
     Formatter(const Formatter &) = delete;
     Formatter &operator=(const Formatter &) = delete;
@@ -46,8 +48,10 @@ public:
     // Characters of the input formatted so far, of size().
     qsizetype done() const;
     qsizetype size() const;
-    // The formatted text, once step() has returned true.
+    // The formatted text, once step() has returned true: whole, or in the
+    // pieces it was made in.
     Text take();
+    std::vector<Text> takePieces();
 
 private:
     class Scan;

@@ -28,9 +28,12 @@ void PaneFormatter::start(Mode mode)
         return;
     }
     m_mode = mode;
-    m_formatter = std::make_unique<markup::Formatter<char>>(std::string_view(m_source.data(), m_source.size()));
+    m_formatter = std::make_unique<markup::Formatter<char>>(std::string_view(m_source.data(), m_source.size()), true);
     m_wasReadOnly = m_pane->isReadOnly();
     m_pane->setReadOnly(true);
+    // Nothing repaints the pane meanwhile: a line of megabytes takes seconds
+    // to lay out for every paint, and the text is about to be replaced.
+    m_pane->viewport()->setUpdatesEnabled(false);
     // Whatever replaces the text meanwhile (a page arriving) wins.
     m_change = connect(m_pane, &SourcePane::Change, this, [this] {
         stop(m_wasReadOnly);
@@ -54,15 +57,21 @@ void PaneFormatter::slice()
             Q_EMIT progress(int(m_formatter->done() * 100 / qMax<qsizetype>(1, m_formatter->size())));
         return;
     }
-    const QByteArray formatted = m_formatter->take();
-    const bool changed = formatted != m_source;
+    std::vector<QByteArray> formatted = m_formatter->takePieces();
+    qsizetype at = 0;
+    bool changed = false;
+    for (const QByteArray &piece : formatted) {
+        changed = changed || piece != m_source.sliced(at, qMin(piece.size(), m_source.size() - at));
+        at += piece.size();
+    }
+    changed = changed || at != m_source.size();
     const bool readOnly = m_wasReadOnly;
     stop(false);
     if (changed) {
         if (m_mode == Mode::Edit)
-            m_pane->ReplaceUtf8(formatted);
+            m_pane->ReplaceUtf8(std::move(formatted));
         else
-            m_pane->SetUtf8(formatted);
+            m_pane->SetUtf8(std::move(formatted));
     }
     m_pane->setReadOnly(readOnly);
     Q_EMIT finished(changed);
@@ -75,4 +84,5 @@ void PaneFormatter::stop(bool readOnly)
     m_formatter.reset();
     m_source = {};
     m_pane->setReadOnly(readOnly);
+    m_pane->viewport()->setUpdatesEnabled(true);
 }

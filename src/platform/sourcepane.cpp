@@ -221,14 +221,14 @@ void SourcePane::SetText(const QString &text)
     setAll([&] { appendInPieces(text); }, false, [&] { return text; });
 }
 
-void SourcePane::SetUtf8(QByteArrayView utf8)
+void SourcePane::SetUtf8(std::vector<QByteArray> pieces)
 {
-    setAll([&] { appendUtf8(utf8); }, false, [&] { return decode(utf8); });
+    setAll([&] { appendPieces(pieces); }, false, [this] { return Text(); });
 }
 
-void SourcePane::ReplaceUtf8(QByteArrayView utf8)
+void SourcePane::ReplaceUtf8(std::vector<QByteArray> pieces)
 {
-    setAll([&] { appendUtf8(utf8); }, true, [&] { return decode(utf8); });
+    setAll([&] { appendPieces(pieces); }, true, [this] { return Text(); });
 }
 
 void SourcePane::setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text)
@@ -296,15 +296,16 @@ void SourcePane::appendInPieces(QStringView text)
     });
 }
 
-void SourcePane::appendUtf8(QByteArrayView utf8)
+void SourcePane::appendPieces(std::vector<QByteArray> &pieces)
 {
-    if (utf8.isEmpty())
-        return;
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8.size() + 1));
-    constexpr qsizetype kPiece = qsizetype(1) << 20;
-    for (qsizetype at = 0; at < utf8.size(); at += kPiece) {
-        const QByteArrayView piece = utf8.sliced(at, qMin(kPiece, utf8.size() - at));
-        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+    // Emptied, the editor has let its buffers go: room is made once.
+    qsizetype size = 0;
+    for (const QByteArray &piece : pieces)
+        size += piece.size();
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + size + 1));
+    for (QByteArray &piece : pieces) {
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
+        piece = QByteArray();
     }
 }
 

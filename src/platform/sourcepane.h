@@ -28,12 +28,13 @@ public:
     // Replaces everything, without undo history, as the unmodified state;
     // raises Change exactly once, before returning.
     void SetText(const QString &text);
-    // The same from UTF-8, as the editor holds text.
-    void SetUtf8(QByteArrayView utf8);
+    // The same from UTF-8 in pieces, each freed once the editor has it.
+    void SetUtf8(std::vector<QByteArray> pieces);
     // Replaces everything as one edit the user can undo.
     void ReplaceText(const QString &text);
-    // The same from UTF-8, with one change raised.
-    void ReplaceUtf8(QByteArrayView utf8);
+    // The same from UTF-8 in pieces, each freed once the editor has it; one
+    // change is raised.
+    void ReplaceUtf8(std::vector<QByteArray> pieces);
     qsizetype TextLength() const;
 
     // 0-based start of the selection (or the caret) and its length.
@@ -96,7 +97,7 @@ private:
 
     void setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text);
     void appendInPieces(QStringView text);
-    void appendUtf8(QByteArrayView utf8);
+    void appendPieces(std::vector<QByteArray> &pieces);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
     // Finishes a pending change and tells screen readers where the caret went.

@@ -7,6 +7,7 @@
 #include "support/testenv.h"
 
 #include <QScopeGuard>
+#include <numeric>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -215,6 +216,13 @@ void TestEditCore::formatKeepsAllButGapSpace()
     QVERIFY(once.count(QLatin1Char('\n')) > page.count(QLatin1Char('\n')) + 10);
     QCOMPARE(withoutGapSpace(once), withoutGapSpace(page));
     QCOMPARE(markup::format(once), once);
+    // Long enough to be made in pieces, in steps: the same as made at once.
+    const QByteArray many = page.repeated(2000).toUtf8();
+    markup::Formatter<char> pieces(std::string_view(many.constData(), size_t(many.size())), true);
+    while (!pieces.step(100000)) {}
+    const std::vector<QByteArray> made = pieces.takePieces();
+    QVERIFY(made.size() > 1);
+    QVERIFY(std::accumulate(made.begin(), made.end(), QByteArray()) == markup::formatUtf8(many));
 }
 
 void TestEditCore::longestLine_data()
