@@ -1,5 +1,6 @@
 #include "edit/longlinebar.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,6 +60,9 @@ void LongLineBar::dismiss()
 {
     if (isHidden())
         return;
+    // The keyboard goes back to the pane, not on to the next control.
+    if (isAncestorOf(QApplication::focusWidget()))
+        m_pane->setFocus(Qt::OtherFocusReason);
     hide();
     m_pane->setGeometry(m_pane->x(), m_pane->y() - height(), m_pane->width(), m_pane->height() + height());
 }
