@@ -5,8 +5,10 @@
 namespace {
 
 constexpr qsizetype kSlice = qsizetype(1) << 20;
-// Progress shows once formatting has taken this long.
+// Progress shows once formatting has taken this long, and from the start for
+// a text so large that putting the result in alone takes about as long.
 constexpr qint64 kQuietMs = 200;
+constexpr qsizetype kLarge = qsizetype(32) << 20;
 
 } // namespace
 
@@ -40,6 +42,8 @@ void PaneFormatter::start(Mode mode)
         Q_EMIT finished(false);
     });
     m_elapsed.start();
+    m_shown = false;
+    m_done = false;
     slice();
     if (busy())
         m_timer.start();
@@ -52,10 +56,15 @@ void PaneFormatter::slice()
         Q_EMIT finished(false);
         return;
     }
-    if (!m_formatter->step(kSlice)) {
-        if (m_elapsed.elapsed() >= kQuietMs)
+    if (!m_done) {
+        m_done = m_formatter->step(kSlice);
+        if (m_shown || m_elapsed.elapsed() >= kQuietMs || m_source.size() > kLarge) {
+            m_shown = true;
             Q_EMIT progress(int(m_formatter->done() * 100 / qMax<qsizetype>(1, m_formatter->size())));
-        return;
+        }
+        // Progress shown: the result goes in on the next turn, once it is painted.
+        if (!m_done || m_shown)
+            return;
     }
     std::vector<QByteArray> formatted = m_formatter->takePieces();
     qsizetype at = 0;

@@ -30,7 +30,8 @@ public:
     bool busy() const { return m_formatter != nullptr; }
 
 Q_SIGNALS:
-    // Once formatting has taken longer than a moment, after every slice.
+    // Once formatting has taken longer than a moment (or at once for a text of
+    // tens of megabytes), after every slice; 100 before the result goes in.
     void progress(int percent);
     // Done, or dropped because the pane's text was replaced meanwhile.
     void finished(bool changed);
@@ -44,6 +45,8 @@ private:
     std::unique_ptr<markup::Formatter<char>> m_formatter;
     QByteArrayView m_source; // the pane's own bytes, unchanged while it is read-only
     bool m_wasReadOnly = false;
+    bool m_done = false;  // formatted, to be put in
+    bool m_shown = false; // progress was shown
     QMetaObject::Connection m_change;
     QTimer m_timer;
     QElapsedTimer m_elapsed;
