@@ -146,8 +146,8 @@ void TestEditCore::format_data()
         << "<div>\n  <pre> a\n <div> b </div></pre><listing> <p>x</p></listing>\n  "
            "<p style='white-space:pre'><b>c</b> </p>\n</div>";
     QTest::newRow("style, script, textarea text")
-        << "<style> p > a { } </style><script>if (a<b) x = \"</div>\";</script><TEXTAREA> <p> </textarea >x"
-        << "<style> p > a { } </style>\n<script>if (a<b) x = \"</div>\";</script>\n<TEXTAREA> <p> </textarea >x";
+        << "<style> p > a { } </style><script>if (a<b) x = \"</div>\";</script><TEXTAREA> <p></p><div> </textarea >x"
+        << "<style> p > a { } </style>\n<script>if (a<b) x = \"</div>\";</script>\n<TEXTAREA> <p></p><div> </textarea >x";
     QTest::newRow("script text with markup comments")
         << "<script><!--<script>a</script><p>--></script><p>b</p><script><!--></script><p>"
         << "<script><!--<script>a</script><p>--></script>\n<p>\n  b\n</p>\n<script><!--></script>\n<p>";
