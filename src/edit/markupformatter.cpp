@@ -130,7 +130,7 @@ constexpr Element kElements[] = {
     {"table", Block | ClosesPara | GTable | ScopeBarrier},
     {"tbody", Block | GSection},
     {"td", Block | GCell | ScopeBarrier},
-    {"template", Listed | Hidden | ScopeBarrier},
+    {"template", Listed | Hidden | Preserve | ScopeBarrier},
     {"textarea", Raw},
     {"tfoot", Block | GSection},
     {"th", Block | GCell | ScopeBarrier},
@@ -232,10 +232,13 @@ public:
     Scan(std::basic_string_view<Char> text, bool pieces)
         : m_s(text.data()), m_n(static_cast<qsizetype>(text.size())), m_pieceSize(pieces ? kPiece : m_n + m_n / 4 + 1)
     {
-        // Breaks are made like the text's first one.
-        const qsizetype lf = findChar(m_s, 0, m_n, '\n');
-        const qsizetype cr = findChar(m_s, 0, lf < 0 ? m_n : lf, '\r');
-        const std::string_view lineBreak = cr < 0 ? "\n" : cr + 1 == lf ? "\r\n" : "\r";
+        // Breaks are CR LF in a text that has one, else LF, else CR if it has
+        // one: formatting the result again chooses the same.
+        bool crlf = false, loneCr = false;
+        for (qsizetype cr = findChar(m_s, 0, m_n, '\r'); cr >= 0 && !crlf; cr = findChar(m_s, cr + 1, m_n, '\r'))
+            (cr + 1 < m_n && m_s[cr + 1] == '\n' ? crlf : loneCr) = true;
+        const bool lf = !crlf && findChar(m_s, 0, m_n, '\n') >= 0;
+        const std::string_view lineBreak = crlf ? "\r\n" : (lf || !loneCr) ? "\n" : "\r";
         m_breakLength = static_cast<qsizetype>(lineBreak.size());
         m_indent = std::string(lineBreak) + std::string(2 * kMaxIndent, ' ');
         startPiece();
@@ -316,6 +319,7 @@ private:
         t.end = end;
         t.level = level();
         t.anchor = false;
+        t.shown = m_hidden == 0;
         t.leftEdge = t.rightEdge = false;
         return t;
     }
@@ -522,8 +526,9 @@ private:
     void popTo(qsizetype k)
     {
         for (qsizetype i = m_stack.size() - 1; i >= k; --i) {
-            if (m_stack[static_cast<size_t>(i)].flags & Preserve)
-                --m_preserve;
+            const quint32 f = m_stack[static_cast<size_t>(i)].flags;
+            m_preserve -= (f & Preserve) ? 1 : 0;
+            m_hidden -= (f & Hidden) ? 1 : 0;
         }
         m_stack.resize(static_cast<size_t>(k));
     }
@@ -707,7 +712,7 @@ private:
         t.level = level();
         t.listed = flags & Listed;
         t.anchor = t.listed;
-        t.shown = !(flags & Hidden);
+        t.shown = !(flags & Hidden) && m_hidden == 0;
         t.leftEdge = flags & Outer;
         t.end = tag.end;
         if ((flags & Raw) && !foreign) {
@@ -730,8 +735,8 @@ private:
         t.rightEdge = flags & Inner;
         const bool foreignInside = foreign ? !(flags & Integration) : bool(flags & Foreign);
         m_stack.push_back(Open{hash, flags, foreignInside});
-        if (flags & Preserve)
-            ++m_preserve;
+        m_preserve += (flags & Preserve) ? 1 : 0;
+        m_hidden += (flags & Hidden) ? 1 : 0;
         t.pushed = static_cast<qsizetype>(m_stack.size()) - 1;
         return t;
     }
@@ -756,13 +761,14 @@ private:
             t.level = level();
             t.listed = open.flags & Listed;
             t.anchor = t.listed;
-            t.shown = !(open.flags & Hidden);
+            t.shown = !(open.flags & Hidden) && m_hidden == 0;
             t.leftEdge = open.flags & Inner;
             t.rightEdge = open.flags & Outer;
             return t;
         }
         // An end tag with nothing open to close: taken as shown inline markup.
         t.level = level();
+        t.shown = m_hidden == 0;
         t.listed = flags & Listed;
         t.anchor = t.listed;
         t.leftEdge = t.rightEdge = false;
@@ -852,6 +858,7 @@ private:
     bool m_lastRightEdge = true;  // after the last shown item
     std::vector<Open> m_stack;
     qsizetype m_preserve = 0;     // open elements that keep their white space
+    qsizetype m_hidden = 0;       // open elements never shown (a template's content)
     std::vector<Gap> m_pending;
     Text m_out;
     std::vector<Text> m_pieces;

@@ -139,6 +139,9 @@ void TestEditCore::format_data()
     // Never shown: they neither make an edge nor hide one.
     QTest::newRow("script between") << "a<script>x</script>b<div><script>y</script>c</div>"
                                     << "a<script>x</script>b\n<div>\n  <script>y</script>\n  c\n</div>";
+    // A template's content goes where a script puts it: kept as it is.
+    QTest::newRow("template") << "a<template><p>x</p> y<div></div></template>b<div><template>c</template></div>"
+                              << "a<template><p>x</p> y<div></div></template>b\n<div>\n  <template>c</template>\n</div>";
     QTest::newRow("hidden and display style stay inline")
         << "a<div hidden>b</div>c<p style=\"DISPLAY:inline\">d</p>e" << "a<div hidden>b</div>c<p style=\"DISPLAY:inline\">d</p>e";
     QTest::newRow("pre, listing, white-space style")
@@ -165,7 +168,8 @@ void TestEditCore::format_data()
                                           "<div>\n  d";
     QTest::newRow("broken at the end") << "<div>a</div><p class=\"x>" << "<div>\n  a\n</div>\n<p class=\"x>";
     QTest::newRow("stray markup") << "<div></span></><?x?><p>a</div>" << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a\n</div>";
-    QTest::newRow("crlf source") << "<div>\r\n<p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
+    QTest::newRow("crlf source") << "\n<div><p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
+    QTest::newRow("lone cr source") << "<p>a</p>\r" << "<p>\r  a\r</p>";
     QTest::newRow("surrogate pairs") << "<p>\U0001F600</p><div title=\"\U0001F600\">\U0001F600 <b>\U0001F600</b></div>"
                                      << "<p>\n  \U0001F600\n</p>\n<div title=\"\U0001F600\">\n  \U0001F600 <b>\U0001F600</b>\n</div>";
     QTest::newRow("head") << "<head><title> t </title><meta charset=utf-8><link rel=x></head><body>x</body>"
