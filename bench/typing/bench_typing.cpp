@@ -6,12 +6,17 @@
 // for once, as a screen reader would.
 //
 // Usage: bench_typing [--sizes 1,10,50 (0: none)] [--line 5] [--reps N] [--only pane|bare] [--html] [--wrap]
-//                     [--colour]
+//                     [--colour] [--long KB,KB,...] [--formatted MB]
+// (--long: one-line pages of these sizes as sites serve them, typed in the
+//  middle and at the end; --formatted: such a page of MB, formatted as 整形
+//  does, typed at its start, middle and end.)
 // (--only: time one editor, for a profiler; the other column stays empty.
 //  --html: both editors colour the text with the HTML lexer. --wrap: both wrap words.
 //  --colour: the pane with its colouring on ("bare" column) against the pane
 //  without it, and the time to set the text and show it, both ways.)
 
+#include "../format/minifiedpage.h"
+#include "edit/markupformatter.h"
 #include "platform/sourcepane.h"
 
 #include <Qsci/qscilexerhtml.h>
@@ -141,6 +146,8 @@ int main(int argc, char *argv[])
     int lineMb = 5;
     int reps = 15;
     QString only;
+    QList<int> longKb;
+    int formattedMb = 0;
     const bool html = app.arguments().contains(QLatin1String("--html"));
     const bool wrap = app.arguments().contains(QLatin1String("--wrap"));
     const bool colour = app.arguments().contains(QLatin1String("--colour"));
@@ -154,6 +161,10 @@ int main(int argc, char *argv[])
             reps = qMax(3, args[i + 1].toInt());
         else if (args[i] == QLatin1String("--only"))
             only = args[i + 1];
+        else if (args[i] == QLatin1String("--long"))
+            longKb = intList(args[i + 1]);
+        else if (args[i] == QLatin1String("--formatted"))
+            formattedMb = args[i + 1].toInt();
     }
 
     // A platform bridge turns accessibility on once it has reached the bus.
@@ -175,6 +186,7 @@ int main(int argc, char *argv[])
         QString name;
         qsizetype bytes;
         bool lines;
+        enum { Rows, Page, Formatted } kind = Rows;
     };
     QList<Case> cases;
     for (int mb : sizes) {
@@ -183,9 +195,15 @@ int main(int argc, char *argv[])
     }
     if (lineMb > 0)
         cases << Case{QStringLiteral("%1 MB 1 line").arg(lineMb), qsizetype(lineMb) << 20, false};
+    for (int kb : longKb)
+        cases << Case{QStringLiteral("%1 KB 1 line").arg(kb), qsizetype(kb) << 10, false, Case::Page};
+    if (formattedMb > 0)
+        cases << Case{QStringLiteral("%1 MB fmt").arg(formattedMb), qsizetype(formattedMb) << 20, true, Case::Formatted};
 
     for (const Case &c : cases) {
-        const QString text = source(c.bytes, c.lines);
+        const QString text = c.kind == Case::Rows ? source(c.bytes, c.lines)
+                             : c.kind == Case::Page ? minifiedPage(c.bytes)
+                                                    : markup::format(minifiedPage(c.bytes));
         const QByteArray utf8 = text.toUtf8();
         std::array<Editor, 2> editors{Editor{"pane", std::make_unique<SourcePane>()},
                                       Editor{"bare", colour ? std::make_unique<SourcePane>()
@@ -235,6 +253,8 @@ int main(int argc, char *argv[])
         else
             middle = bare->SendScintilla(QsciScintillaBase::SCI_POSITIONBEFORE, static_cast<unsigned long>(middle + 1));
         QList<std::pair<const char *, qsizetype>> places{{"middle", middle}};
+        if (c.kind == Case::Page)
+            places << std::pair<const char *, qsizetype>{"end", utf8.size()};
         if (c.lines)
             places = {{"start", 0}, {"middle", middle}, {"end", utf8.size()}};
         for (const auto &[place, pos] : places) {

@@ -5,6 +5,7 @@
 #include "analysis/progressrule.h"
 #include "app/icons.h"
 #include "app/panesettings.h"
+#include "edit/paneformatter.h"
 #include "platform/picturetoolbar.h"
 #include "platform/services.h"
 #include "platform/sourcepane.h"
@@ -12,6 +13,7 @@
 #include "platform/windowplacement.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolBar>
@@ -81,6 +83,22 @@ AnalizerForm::AnalizerForm(Services &services, SettingsModel &settings) : QWidge
                               twips::toPixels(kBarHeight, d));
     // Nothing drives this bar; where the growing text box reaches it, the text stays on top.
     ProgressBar1->stackUnder(AnalizerText);
+
+    // 整形, as in the main window: by its key and in the pane's menu.
+    auto *format = new QAction(QStringLiteral("整形(&T)"), this);
+    format->setObjectName(QStringLiteral("ID_Format"));
+    format->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    addAction(format);
+    auto *formatter = new PaneFormatter(AnalizerText);
+    connect(format, &QAction::triggered, formatter, [formatter] { formatter->start(PaneFormatter::Mode::Edit); });
+    AnalizerText->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(AnalizerText, &QWidget::customContextMenuRequested, this, [this, format](const QPoint &at) {
+        QMenu *menu = AnalizerText->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        menu->addAction(format);
+        menu->popup(AnalizerText->mapToGlobal(at));
+    });
 
     applySizingRule();
     applyPaneSettings(*AnalizerText, settings.values());

@@ -16,6 +16,7 @@
 #include "edit/filecommands.h"
 #include "edit/findandreplacedialog.h"
 #include "edit/findcommands.h"
+#include "edit/sourceformatting.h"
 #include "favorites/favform.h"
 #include "favorites/favoritecommands.h"
 #include "platform/besiderule.h"
@@ -63,7 +64,7 @@ constexpr int kPartialMs = 15000;
 const char *const kPageCommands[] = {
     "ID_AllSel", "ID_AnaScpt", "ID_Anasor", "ID_Copy", "ID_Cut", "ID_Del", "ID_fvAdd", "ID_fvArrange",
     "ID_IEVIEW", "ID_Pst",     "ID_Save",   "ID_SaveAs", "ID_Sch", "ID_Undo", "ID_fvView", "ID_SchNext",
-    "ID_Reread", "ID_Reload",  "ID_Frames",
+    "ID_Reread", "ID_Reload",  "ID_Frames", "ID_Format",
 };
 
 struct ToolbarButton {
@@ -209,6 +210,7 @@ void MarkloomForm::createControls()
     statusBar()->addWidget(m_loadingLabel, 1);
     statusBar()->addPermanentWidget(m_loadingProgress);
     statusBar()->setSizeGripEnabled(false);
+    m_formatting = new SourceFormatting(HTMLSorceText, statusBar());
     connect(WebBrowser1, &QWebEngineView::loadStarted, this, [this] { showLoading(true); });
     connect(WebBrowser1, &QWebEngineView::loadProgress, m_loadingProgress, &QProgressBar::setValue);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this, [this] { showLoading(false); });
@@ -228,7 +230,7 @@ void MarkloomForm::createControls()
     connect(HTMLSorceText, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         auto *menu = new QMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch"}) {
+        for (const char *name : {"ID_Undo", "-", "ID_Cut", "ID_Copy", "ID_Pst", "ID_Del", "-", "ID_AllSel", "ID_Sch", "-", "ID_Format"}) {
             if (*name == '-')
                 menu->addSeparator();
             else
@@ -298,6 +300,8 @@ void MarkloomForm::createActions()
         {"ID_IEVIEW", "既定のブラウザで開く(&B)", [this] { openInBrowser(); }, {}},
         {"ID_WordWrap", "折り返し(&W)", [this] { ID_WordWrap_Click(); }, {}},
         {"ID_SyntaxColour", "色分け(&C)", [this] { ID_SyntaxColour_Click(); }, {}},
+        {"ID_Format", "整形(&T)", [this] { ID_Format_Click(); }, {K(Qt::CTRL | Qt::SHIFT | Qt::Key_F)}},
+        {"ID_FormatOnLoad", "読み込み時に整形(&L)", [this] { ID_FormatOnLoad_Click(); }, {}},
         {"ID_Reread", "ソースの再取得(&S)", [this] { ID_Reread_Click(); }, {K(Qt::Key_F5)}},
         {"ID_Reload", "再読み込み(&R)", [this] { ID_Reload_Click(); },
          {K(Qt::CTRL | Qt::Key_R), K(Qt::CTRL | Qt::Key_F5)}},
@@ -331,6 +335,7 @@ void MarkloomForm::createActions()
     action(QStringLiteral("IE_Option"))->setEnabled(false);
     action(QStringLiteral("ID_WordWrap"))->setCheckable(true);
     action(QStringLiteral("ID_SyntaxColour"))->setCheckable(true);
+    action(QStringLiteral("ID_FormatOnLoad"))->setCheckable(true);
     // Esc stops a page only while one loads; otherwise it belongs to others.
     action(QStringLiteral("ID_Stop"))->setEnabled(false);
 }
@@ -345,7 +350,8 @@ void MarkloomForm::createMenus()
     const Menu menus[] = {
         {"ID_File", "ファイル(&F)", {"ID_New", "ID_Save", "ID_SaveAs", "ID_Close"}},
         {"ID_Edit", "編集(&E)", {"ID_Undo", "-", "ID_Pst", "ID_Cut", "ID_Copy", "ID_Del", "ID_AllSel", "ID_Sch", "ID_SchNext"}},
-        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_Reread", "ID_Reload", "ID_Frames", "-", "ID_WordWrap", "ID_SyntaxColour"}},
+        {"ID_view", "表示(&V)", {"ID_IEVIEW", "-", "ID_Reread", "ID_Reload", "ID_Frames", "-", "ID_WordWrap", "ID_SyntaxColour", "-",
+                                 "ID_Format", "ID_FormatOnLoad"}},
         {"ID_Ana", "解析(&A)", {"ID_AnaScpt", "ID_Anasor"}},
         {"ID_SETTING", "設定(&S)", {"ID_SETBR", "IE_Option"}},
         {"ID_fv", "お気に入り(&O)", {"ID_fvView", "ID_fvAdd", "ID_fvArrange"}},
@@ -419,6 +425,7 @@ void MarkloomForm::applySettings(const settings::Values &values)
     HTMLSorceText->setWrapMode(values.m_bWordWrap ? QsciScintilla::WrapWord : QsciScintilla::WrapNone);
     action(QStringLiteral("ID_WordWrap"))->setChecked(values.m_bWordWrap);
     action(QStringLiteral("ID_SyntaxColour"))->setChecked(values.m_bSyntaxColour);
+    action(QStringLiteral("ID_FormatOnLoad"))->setChecked(values.m_bFormatOnLoad);
 }
 
 void MarkloomForm::ID_WordWrap_Click()
@@ -432,6 +439,15 @@ void MarkloomForm::ID_SyntaxColour_Click()
 {
     settings::Values v = m_settings.values();
     v.m_bSyntaxColour = action(QStringLiteral("ID_SyntaxColour"))->isChecked();
+    m_settings.setValues(v);
+}
+
+void MarkloomForm::ID_Format_Click() { m_formatting->format(); }
+
+void MarkloomForm::ID_FormatOnLoad_Click()
+{
+    settings::Values v = m_settings.values();
+    v.m_bFormatOnLoad = action(QStringLiteral("ID_FormatOnLoad"))->isChecked();
     m_settings.setValues(v);
 }
 
@@ -477,7 +493,7 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
     // never replaces unsaved edits.
     if (!m_document.acceptsDocument())
         return;
-    HTMLSorceText->SetText(document.innerHTML);
+    m_formatting->show(document.innerHTML, m_settings.values().m_bFormatOnLoad);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     // A page still loading is shown as it stands, marked so in the caption,
     // until the whole of it replaces it; meanwhile the commands work on it.
@@ -502,7 +518,7 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
     const QList<PageDocument> &page = m_document.pageDocuments();
     const int shown = m_document.shownDocument();
     if (!m_document.isModified() && shown >= 0 && shown < page.size()) {
-        HTMLSorceText->SetText(page.at(shown).source);
+        m_formatting->show(page.at(shown).source, m_settings.values().m_bFormatOnLoad);
         if (page.first().isTop)
             AddressBarCombo->setEditText(page.first().document.URL);
     }
@@ -684,7 +700,7 @@ void MarkloomForm::chooseDocument(int index)
     if (!confirmDiscard())
         return;
     if (const std::optional<PageDocument> d = m_document.chooseDocument(index)) {
-        HTMLSorceText->SetText(d->source);
+        m_formatting->show(d->source, m_settings.values().m_bFormatOnLoad);
         // The bar names the document shown, the page's address for the page.
         AddressBarCombo->setEditText(d->isTop ? WebBrowser1->LocationURL() : d->document.URL);
     }
@@ -715,7 +731,7 @@ void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &doc
         return;
     }
     if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read)) {
-        HTMLSorceText->SetText(shown->source);
+        m_formatting->show(shown->source, m_settings.values().m_bFormatOnLoad);
         AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     } else
         m_services.prompts().message(this, QStringLiteral("このフレームは別のサイトのページのため、再取得できません。"));

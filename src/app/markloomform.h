@@ -28,6 +28,7 @@ class FavoriteCommands;
 class FileCommands;
 class FindCommands;
 class SettingCommands;
+class SourceFormatting;
 struct CompletedDocument;
 struct LoadError;
 enum class LoadEnd;
@@ -124,6 +125,8 @@ private:
     void ID_AddressBar_Click();
     void ID_WordWrap_Click();
     void ID_SyntaxColour_Click();
+    void ID_Format_Click();
+    void ID_FormatOnLoad_Click();
     void ID_Reread_Click();
     void ID_Reload_Click();
     QMenu *createFramesMenu();
@@ -145,6 +148,7 @@ private:
     QWidget *m_client = nullptr;
     QLabel *m_loadingLabel = nullptr;
     QProgressBar *m_loadingProgress = nullptr;
+    SourceFormatting *m_formatting = nullptr;
     bool m_unloaded = false;
     bool m_rereading = false; // a read of the page again is on its way
 };

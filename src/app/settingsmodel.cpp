@@ -28,6 +28,7 @@ struct StoredSwitch {
 const StoredSwitch kSwitches[] = {
     {"WordWrap", &settings::Values::m_bWordWrap},
     {"SyntaxColour", &settings::Values::m_bSyntaxColour},
+    {"FormatOnLoad", &settings::Values::m_bFormatOnLoad},
 };
 
 } // namespace

@@ -15,6 +15,7 @@ struct Values {
     // Stored as "1" or "0"; an absent value means the default, not written back.
     bool m_bWordWrap = false;
     bool m_bSyntaxColour = true;
+    bool m_bFormatOnLoad = false;
     bool operator==(const Values &) const = default;
 };
 

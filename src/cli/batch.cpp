@@ -6,6 +6,7 @@
 #include "cli/pageread.h"
 #include "cli/resumefile.h"
 #include "cli/stopsignals.h"
+#include "edit/markupformatter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -268,7 +269,7 @@ int runBatch(const Options &options)
             r.url = top.url.toString(QUrl::FullyEncoded);
             r.title = std::move(top.title);
             r.status = top.httpStatus;
-            r.source = std::move(top.innerHTML);
+            r.source = options.format ? markup::format(top.innerHTML) : std::move(top.innerHTML);
         }
         if (!read->ok() || read->timedOut()) {
             r.error = read->timedOut() ? QStringLiteral("timed out") : read->error();

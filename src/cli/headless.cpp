@@ -3,6 +3,7 @@
 #include "cli/jsonlines.h"
 #include "cli/output.h"
 #include "cli/pageread.h"
+#include "edit/markupformatter.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -43,7 +44,7 @@ QList<CompletedDocument> readPage(const QString &address, int timeoutSeconds, in
     return std::move(read.documents());
 }
 
-int printFrames(const QList<CompletedDocument> &documents)
+int printFrames(const QList<CompletedDocument> &documents, bool format)
 {
     JsonLineWriter out(writeOutBytes);
     for (const CompletedDocument &doc : documents) {
@@ -53,7 +54,7 @@ int printFrames(const QList<CompletedDocument> &documents)
         out.add(QLatin1String("top"), doc.isTop);
         if (doc.httpStatus != 0)
             out.add(QLatin1String("status"), doc.httpStatus);
-        out.add(QLatin1String("source"), doc.innerHTML);
+        out.add(QLatin1String("source"), format ? markup::format(doc.innerHTML) : doc.innerHTML);
         if (!out.endObject()) {
             writeMessage(writeFailedMessage());
             return 1;
@@ -98,7 +99,7 @@ int runHeadless(const Options &options)
             return 1;
         }
         if (options.frames) {
-            const int result = printFrames(documents);
+            const int result = printFrames(documents, options.format);
             if (result == 0 && timedOut)
                 writeMessage(error);
             return timedOut ? 1 : result;
@@ -112,7 +113,7 @@ int runHeadless(const Options &options)
     int result = 0;
     if (options.mode != Mode::Dump) {
         result = printExtraction(options.mode == Mode::Scripts, source);
-    } else if (!writeOut(source)) {
+    } else if (!writeOut(options.format ? markup::format(source) : source)) {
         writeMessage(writeFailedMessage());
         return 1;
     }

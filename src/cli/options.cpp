@@ -92,6 +92,8 @@ Options parse(const QStringList &arguments)
             }
         } else if (a == QLatin1String("--frames")) {
             o.frames = true;
+        } else if (a == QLatin1String("--format")) {
+            o.format = true;
         } else if (isOption(QLatin1String("--timeout"))) {
             const auto t = takes(QLatin1String("--timeout")) ? digits(value, kMaxTimeoutSeconds) : std::nullopt;
             if (!t || *t == 0)
@@ -135,6 +137,8 @@ Options parse(const QStringList &arguments)
         return fail(QStringLiteral("--dump needs an address"));
     if (o.frames && headless != Mode::Dump)
         return fail(QStringLiteral("--frames goes with --dump"));
+    if (o.format && headless != Mode::Dump && headless != Mode::Batch)
+        return fail(QStringLiteral("--format goes with --dump or --batch"));
     if (o.settleMs >= 0 && (!isLoadingMode(headless) || o.address == QLatin1String("-")))
         return fail(QStringLiteral("--settle needs a page to load (--dump, --scripts, --data or --batch)"));
     if ((o.jobs != 0 || o.shardCount != 1 || !o.resumeFile.isEmpty() || o.quiet) && headless != Mode::Batch)
@@ -146,11 +150,12 @@ QString usage()
 {
     return QStringLiteral(
         "Usage: markloom [ADDRESS...]\n"
-        "       markloom --dump ADDRESS [--frames] [--settle MS] [--timeout SECONDS]\n"
+        "       markloom --dump ADDRESS [--frames] [--format] [--settle MS]\n"
+        "                               [--timeout SECONDS]\n"
         "       markloom --scripts ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
         "       markloom --data ADDRESS|- [--settle MS] [--timeout SECONDS]\n"
         "       markloom --batch FILE|- [--jobs N] [--shard K/N] [--resume OUT]\n"
-        "                               [--quiet] [--settle MS] [--timeout SECONDS]\n"
+        "                               [--quiet] [--format] [--settle MS] [--timeout SECONDS]\n"
         "\n"
         "Reads a web page as its live DOM source.\n"
         "\n"
@@ -164,6 +169,8 @@ QString usage()
         "  --frames           with --dump: every document of the page (frames first,\n"
         "                     the top-level one last) as JSON Lines, one object\n"
         "                     {\"url\", \"title\", \"top\", \"source\"} a line\n"
+        "  --format           with --dump or --batch: the sources re-indented, white\n"
+        "                     space changed only where the page cannot show it\n"
         "  --settle MS        once the page has loaded, wait MS milliseconds and read\n"
         "                     the page again as it stands then\n"
         "  --batch FILE       load every address of FILE (- for standard input), one\n"

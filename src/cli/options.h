@@ -15,6 +15,7 @@ struct Options {
     int timeoutSeconds = 60;
     int settleMs = -1;   // read the page again this long after the load; -1: never
     bool frames = false; // every document of the page, as JSON Lines
+    bool format = false; // sources re-indented as 整形 does
     QString batchList;   // file of addresses; "-" means stdin
     int jobs = 0;        // pages loading at once; 0: one per core
     int shardIndex = 1;  // of shardCount, counted from 1

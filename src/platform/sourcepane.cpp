@@ -1,5 +1,6 @@
 #include "platform/sourcepane.h"
 
+#include "platform/markuplexer.h"
 #include "platform/sourcepaneaccessible.h"
 #include "platform/utf8pieces.h"
 
@@ -10,7 +11,6 @@
 #include <QScrollBar>
 #include <Qsci/qscicommandset.h>
 #include <QStringDecoder>
-#include <Qsci/qscilexerhtml.h>
 
 #include <algorithm>
 #include <bit>
@@ -170,9 +170,11 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     // A change to a line lays the whole line out again, each piece of about a
     // hundred bytes measured by Qt's text layout: some 0.4 s per MB of a long
-    // line. Wrapping, the layout and position caches and drawing phases do not
-    // change that (the position cache keeps only pieces under 30 bytes, which a
-    // lexer's short runs make common), so they keep the editor's defaults.
+    // line. Wrapping, the layout cache and drawing phases do not change that.
+    // The position cache keeps only pieces under 30 bytes, which colouring's
+    // short runs make common: one as large as a long minified line has such
+    // pieces takes a third off each key there.
+    SendScintilla(SCI_SETPOSITIONCACHE, 65536UL);
     setWrapMode(WrapNone);
     setMarginWidth(1, 0);
     setMarginLineNumbers(0, true);
@@ -221,6 +223,21 @@ qsizetype SourcePane::TextLength() const { return bytesToUnits(static_cast<int>(
 
 void SourcePane::SetText(const QString &text)
 {
+    setAll([&] { appendInPieces(text); }, false, [&] { return text; });
+}
+
+void SourcePane::SetUtf8(std::vector<QByteArray> pieces)
+{
+    setAll([&] { appendPieces(pieces); }, false, [this] { return Text(); });
+}
+
+void SourcePane::ReplaceUtf8(std::vector<QByteArray> pieces)
+{
+    setAll([&] { appendPieces(pieces); }, true, [this] { return Text(); });
+}
+
+void SourcePane::setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text)
+{
     finishEdit();
     m_edit.reset();
     qsizetype before = 0;
@@ -229,23 +246,29 @@ void SourcePane::SetText(const QString &text)
     m_setting = true;
     const bool readOnly = isReadOnly();
     SendScintilla(SCI_SETREADONLY, 0L);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0L);
+    SendScintilla(undoable ? SCI_BEGINUNDOACTION : SCI_SETUNDOCOLLECTION, 0L);
     SendScintilla(SCI_CLEARALL);
-    appendInPieces(text);
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
-    SendScintilla(SCI_SETSAVEPOINT);
+    fill();
+    if (undoable) {
+        SendScintilla(SCI_ENDUNDOACTION);
+    } else {
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1L);
+        SendScintilla(SCI_SETSAVEPOINT);
+    }
     SendScintilla(SCI_SETSCROLLWIDTH, 1L);
     SendScintilla(SCI_SETEMPTYSELECTION, 0L);
     SendScintilla(SCI_SETREADONLY, readOnly ? 1L : 0L);
     m_setting = false;
+    if (m_lexer)
+        m_lexer->learn(Utf8Text());
     // Offsets are counted again when next asked for, not here.
     m_lineOffsets.clear();
     m_hintBytes = -1;
     updateMargin();
     if (m_accessible) {
         // The removed text by its length only, as Qt's own text widgets do.
-        QAccessibleTextUpdateEvent event(this, 0, QString(before, QLatin1Char(' ')), text);
+        QAccessibleTextUpdateEvent event(this, 0, QString(before, QLatin1Char(' ')), text());
         announce(event);
         m_caretBytes = -1;
         announceCaret();
@@ -278,6 +301,19 @@ void SourcePane::appendInPieces(QStringView text)
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
         return true;
     });
+}
+
+void SourcePane::appendPieces(std::vector<QByteArray> &pieces)
+{
+    // Emptied, the editor has let its buffers go: room is made once.
+    qsizetype size = 0;
+    for (const QByteArray &piece : pieces)
+        size += piece.size();
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + size + 1));
+    for (QByteArray &piece : pieces) {
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
+        piece = QByteArray();
+    }
 }
 
 void SourcePane::beginEdit(long position, long length, bool insert)
@@ -365,6 +401,8 @@ void SourcePane::finishEdit()
             m_caretBytes = -1; // the caret's offset may have moved with the text
         }
     }
+    if (m_lexer) // a tag typed or pasted, or one whose name a deletion ended
+        learnNames(edit.position - 128, edit.position + (edit.insert ? edit.length : 0) + 128);
     if (digits(lines) != m_marginDigits)
         updateMargin();
     Q_EMIT textChanged();
@@ -715,8 +753,9 @@ void SourcePane::SetSyntaxColour(bool on)
     if (on == (m_lexer != nullptr))
         return;
     if (on) {
-        m_lexer = new QsciLexerHTML(this);
+        m_lexer = new MarkupLexer(this);
         setLexer(m_lexer);
+        m_lexer->learn(Utf8Text());
     } else {
         setLexer(nullptr);
         delete m_lexer;
@@ -777,6 +816,13 @@ QColor SourcePane::BackColor() const
 {
     const long bgr = SendScintilla(SCI_STYLEGETBACK, STYLE_DEFAULT);
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+void SourcePane::learnNames(long from, long to)
+{
+    const Bytes bytes(*this);
+    from = qBound(0L, from, bytes.length());
+    m_lexer->learn(bytes.copy(from, qBound(from, to, bytes.length())));
 }
 
 void SourcePane::updateMargin()

@@ -6,12 +6,14 @@
 #include <QString>
 #include <Qsci/qsciscintilla.h>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 class QAccessibleEvent;
 class QKeyEvent;
 class QsciLexer;
+class MarkupLexer;
 
 // The source pane. Text is kept byte-exact (CR LF, lone CR, NUL survive);
 // positions are UTF-16 code units, as the rest of the program counts them.
@@ -29,8 +31,13 @@ public:
     // Replaces everything, without undo history, as the unmodified state;
     // raises Change exactly once, before returning.
     void SetText(const QString &text);
+    // The same from UTF-8 in pieces, each freed once the editor has it.
+    void SetUtf8(std::vector<QByteArray> pieces);
     // Replaces everything as one edit the user can undo.
     void ReplaceText(const QString &text);
+    // The same from UTF-8 in pieces, each freed once the editor has it; one
+    // change is raised.
+    void ReplaceUtf8(std::vector<QByteArray> pieces);
     qsizetype TextLength() const;
 
     // 0-based start of the selection (or the caret) and its length.
@@ -103,7 +110,9 @@ private:
         QString removed;
     };
 
+    void setAll(const std::function<void()> &fill, bool undoable, const std::function<QString()> &text);
     void appendInPieces(QStringView text);
+    void appendPieces(std::vector<QByteArray> &pieces);
     void beginEdit(long position, long length, bool insert);
     void finishEdit();
     // Finishes a pending change, tells screen readers where the caret went
@@ -126,11 +135,13 @@ private:
     int bytesToUnits(int bytes) const;
     void updateMargin();
     void applyStyles();
+    // Custom element names in these bytes become known to the colouring.
+    void learnNames(long from, long to);
 
     QByteArray m_face;
     double m_pointSize = 10;
     QColor m_back = Qt::white;
-    QsciLexer *m_lexer = nullptr;
+    MarkupLexer *m_lexer = nullptr;
     bool m_setting = false;
     bool m_tabChangesFocus = false;
     bool m_settleQueued = false;

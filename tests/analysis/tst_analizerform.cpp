@@ -111,6 +111,8 @@ void TestAnalizerForm::reuseProgressAndClose()
     f.run(true);
     QPointer<AnalizerForm> w = f.results();
     QCOMPARE(w->AnalizerText->Text(), QStringLiteral("<SCRIPT>s()</SCRIPT>\r\n"));
+    w->findChild<QAction *>(QStringLiteral("ID_Format"))->trigger(); // 整形 here too
+    QCOMPARE(w->AnalizerText->Text(), QStringLiteral("<SCRIPT>s()</SCRIPT>"));
     w->move(w->pos() + QPoint(13, 7));
     const QPoint place = w->pos();
 

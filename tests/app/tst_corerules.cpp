@@ -82,11 +82,12 @@ void TestCoreRules::settingsModelByName()
     store.setValue("Home", longHome);
     store.setValue("BackColor", QStringLiteral("not a colour"));
     store.setValue("WordWrap", QStringLiteral("1")); // on; SyntaxColour absent: its default, on
+    store.setValue("FormatOnLoad", QStringLiteral(" 1 "));
     store.sync();
     SettingsModel model;
     QSignalSpy changed(&model, &SettingsModel::changed);
     model.load();
-    const settings::Values loaded{"0", longHome, "Mono", "11", "not a colour", true, true};
+    const settings::Values loaded{"0", longHome, "Mono", "11", "not a colour", true, true, true};
     QCOMPARE(model.values(), loaded);
     QCOMPARE(changed.size(), 1);
     store.sync();
@@ -96,6 +97,7 @@ void TestCoreRules::settingsModelByName()
 
     settings::Values next = loaded;
     next.m_bWordWrap = false;
+    next.m_bFormatOnLoad = false;
     next.m_UserHome = QStringLiteral("http://h.test/");
     next.m_BackColor = QStringLiteral("255");
     model.setValues(next);
@@ -116,8 +118,8 @@ void TestCoreRules::settingsModelByName()
     QCOMPARE((QStringList{store.value("bUserHome").toString(), store.value("Home").toString(),
                           store.value("FontFace").toString(), store.value("FontSize").toString(),
                           store.value("BackColor").toString(), store.value("WordWrap").toString(),
-                          store.value("SyntaxColour").toString()}),
-             (QStringList{"0", "http://h.test/", "Mono", "20", "255", "0", ""}));
+                          store.value("SyntaxColour").toString(), store.value("FormatOnLoad").toString()}),
+             (QStringList{"0", "http://h.test/", "Mono", "20", "255", "0", "", "0"}));
 
     next.m_BackColor = QStringLiteral("0");
     model.setValues(next);

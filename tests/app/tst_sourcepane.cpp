@@ -6,6 +6,7 @@
 #include "support/testenv.h"
 
 #include <QAccessible>
+#include <Qsci/qscilexerhtml.h>
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -263,6 +264,51 @@ private Q_SLOTS:
         }
         QCOMPARE(wrong.mid(0, 8), QStringList());
         QCOMPARE(checked, 13 * 4 * 3);
+    }
+
+    // Names of HTML5, SVG 2 and MathML core, data-* and aria-*, and custom
+    // elements (a hyphen in the name), also once typed, are coloured as markup.
+    void colouring_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<int>("style");
+        const int tag = QsciLexerHTML::Tag, unknownTag = QsciLexerHTML::UnknownTag;
+        const int attribute = QsciLexerHTML::Attribute, unknownAttribute = QsciLexerHTML::UnknownAttribute;
+        const QString svg = QStringLiteral("<svg viewBox=\"0 0 1 1\"><feGaussianBlur/></svg>");
+        const QString p = QStringLiteral("<p data-x=1 aria-label=y zz=2 onpointerdown=f()>");
+        QTest::newRow("nav") << "<main><nav></nav></main>" << "" << "nav" << tag;
+        QTest::newRow("svg") << svg << "" << "svg" << tag;
+        QTest::newRow("svg element") << svg << "" << "feGaussianBlur" << tag;
+        QTest::newRow("svg attribute") << svg << "" << "viewBox" << attribute;
+        QTest::newRow("mathml") << "<math><mfrac></mfrac></math>" << "" << "mfrac" << tag;
+        QTest::newRow("custom element") << "<my-widget a=1></my-widget>" << "" << "my-widget" << tag;
+        QTest::newRow("unknown") << "<foo>" << "" << "foo" << unknownTag;
+        QTest::newRow("data-") << p << "" << "data-x" << attribute;
+        QTest::newRow("aria-") << p << "" << "aria-label" << attribute;
+        QTest::newRow("event handler") << p << "" << "onpointerdown" << attribute;
+        QTest::newRow("unknown attribute") << p << "" << "zz" << unknownAttribute;
+        QTest::newRow("custom element typed") << "<p>" << "<x-y>" << "x-y" << tag;
+        // Nothing is learnt from a name still being typed (names serve attributes too).
+        QTest::newRow("custom element half typed") << "<p x-z=1>" << "<x-z" << "x-z" << unknownAttribute;
+    }
+
+    void colouring()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, typed);
+        QFETCH(QString, at);
+        QFETCH(int, style);
+        SourcePane pane;
+        pane.SetSyntaxColour(true);
+        pane.SetText(text);
+        pane.SetSelStart(int(text.size()));
+        QTest::keyClicks(&pane, typed);
+        pane.SendScintilla(S::SCI_COLOURISE, 0UL, -1L);
+        const qsizetype position = pane.Text().indexOf(at);
+        QVERIFY(position > 0);
+        QCOMPARE(pane.SendScintilla(S::SCI_GETSTYLEAT, static_cast<unsigned long>(position)), style);
     }
 
     // Keys: \b Backspace, \n Enter, \x01 Shift+Left, \x02 a screen reader replaces

@@ -4,12 +4,14 @@
 
 #include "analysis/analizerform.h"
 #include "app/markloomform.h"
+#include "edit/markupformatter.h"
 #include "platform/sourcepane.h"
 #include "platform/webbrowser.h"
 #include "support/scripted.h"
 #include "support/statusserver.h"
 #include "support/testpages.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -60,6 +62,8 @@ private Q_SLOTS:
     void analysisOfALivePage();
     void loadsWithoutAPage_data();
     void loadsWithoutAPage();
+    void longLineBarFormatAndUndo();
+    void formattedPageShowsTheSameText();
 
 private:
     std::unique_ptr<MarkloomForm> makeForm(const QString &commandLine = QString());
@@ -495,6 +499,81 @@ void TestMainForm::loadsWithoutAPage()
     QVERIFY(waitForTopLevel());
     QCOMPARE(m_prompts->messages.size(), message.isEmpty() ? 0 : 1);
     QCOMPARE(bar->text(), QString());
+}
+
+// A one-line page names its longest line in a bar; 整形 (the bar's button or
+// Ctrl+Shift+F) is an edit Ctrl+Z takes back byte for byte; with 読み込み時に
+// 整形 the page arrives formatted, as loaded.
+void TestMainForm::longLineBarFormatAndUndo()
+{
+    m_pages->add("a/long.html", "<html><head><title>Long</title></head><body><div>"
+                                    + QByteArray("<p>x</p>").repeated(3000) + "</div></body></html>");
+    auto form = makeForm(TestPages::url("a/long.html"));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QVERIFY(waitForTopLevel());
+    const QByteArray raw = form->HTMLSorceText->Utf8Text().toByteArray();
+    auto *bar = form->findChild<QFrame *>(QStringLiteral("LongLineBar"));
+    QVERIFY(bar && bar->isVisible() && bar->geometry().bottom() < form->HTMLSorceText->y());
+    const QString longest = QLocale(QLocale::Japanese).toString(markup::longestLine(QString::fromUtf8(raw)));
+    QVERIFY(bar->findChild<QLabel *>()->text() == QStringLiteral(u"非常に長い行があります（最長 %1 文字）。整形すると速く読み書きできます。").arg(longest));
+    QTest::mouseClick(bar->findChild<QAbstractButton *>(QStringLiteral("LongLineFormat")), Qt::LeftButton);
+    QVERIFY(form->HTMLSorceText->Utf8Text() == markup::formatUtf8(raw));
+    QVERIFY(!bar->isVisible() && form->HTMLSorceText->y() == bar->y());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Long* - Markloom"));
+    form->HTMLSorceText->setFocus();
+    QTest::keyClick(form->HTMLSorceText, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(form->HTMLSorceText->Utf8Text() == raw);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Long - Markloom"));
+    QTest::keyClick(form->HTMLSorceText, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(form->HTMLSorceText->Utf8Text() == markup::formatUtf8(raw));
+    form->HTMLSorceText->undo();
+    form->action("ID_FormatOnLoad")->trigger();
+    QVERIFY(form->settings().values().m_bFormatOnLoad);
+    form->action("ID_Reload")->trigger();
+    QVERIFY(waitForTopLevel(2));
+    QVERIFY(form->HTMLSorceText->Utf8Text() == markup::formatUtf8(raw));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Long - Markloom"));
+    QVERIFY(!bar->isVisible() && !form->HTMLSorceText->isUndoAvailable());
+}
+
+// Nothing the page shows changes: a page and its formatted source, both
+// loaded, have the same text.
+void TestMainForm::formattedPageShowsTheSameText()
+{
+    m_pages->add("a/mixed.html",
+                 "<!DOCTYPE html><html><head><title>t</title><style>.i{display:inline-block}</style></head><body>"
+                 "<h1>Title<small>sub</small></h1><p>a <b>b</b>c<i>d</i> e<br>f<br><span>g</span></p>"
+                 "<div>x<div>y</div>z<script>var q = 1;</script>w</div><div>h<div hidden>H</div>i"
+                 "<p style=\"display:inline\">j</p>k<dialog>D</dialog>l</div><ul><li>one<li>two<ol><li>three</ol></ul>"
+                 "<table><caption>cap</caption><tr><td>1<td>2<tr><th>3</table><pre> p  <b>q</b>\n r</pre>"
+                 "<textarea> s </textarea>t<svg width=\"9\" height=\"9\"><rect width=\"5\" height=\"5\"/></svg>u"
+                 "<iframe srcdoc=\"v\"></iframe>w<math><mi>m</mi><mo>+</mo><mn>1</mn></math>n<dl><dt>k<dd>v</dl>"
+                 "<section><!--c--><article>art</article></section><details open><summary>sum</summary>det</details>"
+                 "<form><fieldset><legend>leg</legend><label>lab<input></label></fieldset></form>"
+                 "\xe6\x97\xa5\xe6\x9c\xac<div>\xe8\xaa\x9e</div>\xe3\x81\xae<span class=i>in</span><span class=i>line</span>"
+                 "<p>a<br></p><blockquote>q<figure><figcaption>fc</figcaption></figure></blockquote></body></html>");
+    auto form = makeForm(TestPages::url("a/mixed.html"));
+    QVERIFY(waitForTopLevel());
+    const auto bodyText = [&] {
+        QString text;
+        bool answered = false;
+        // Laid out again: the hidden browser takes the root off the layout once loaded.
+        const QString read = QStringLiteral("document.documentElement.style.removeProperty('display');"
+                                            "document.body.innerText");
+        form->WebBrowser1->page()->runJavaScript(read, [&](const QVariant &v) {
+            text = v.toString();
+            answered = true;
+        });
+        return QTest::qWaitFor([&] { return answered; }, 30000) ? text : QStringLiteral("no answer");
+    };
+    const QString shown = bodyText();
+    const QString formatted = markup::format(form->HTMLSorceText->Text());
+    QVERIFY(shown.contains(QStringLiteral("Title")) && formatted.count(QLatin1Char('\n')) > 60);
+    m_pages->add("a/formatted.html", formatted.toUtf8());
+    enterAddress(*form, TestPages::url("a/formatted.html"));
+    QVERIFY(waitForTopLevel(2));
+    QCOMPARE(bodyText(), shown);
 }
 
 MARKLOOM_UI_TEST_MAIN(TestMainForm)

@@ -175,6 +175,7 @@ QString parsed(const cli::Options &o)
     add(o.timeoutSeconds != 60, QStringLiteral("timeout=%1").arg(o.timeoutSeconds));
     add(o.settleMs >= 0, QStringLiteral("settle=%1").arg(o.settleMs));
     add(o.frames, QStringLiteral("frames"));
+    add(o.format, QStringLiteral("format"));
     add(!o.batchList.isEmpty(), QStringLiteral("list=") + o.batchList);
     add(o.jobs != 0, QStringLiteral("jobs=%1").arg(o.jobs));
     add(o.shardCount != 1, QStringLiteral("shard=%1/%2").arg(o.shardIndex).arg(o.shardCount));
@@ -214,6 +215,10 @@ void TestCommandLine::options_data()
         {{"--batch=l", "--shard", "7/7", "--timeout", "9"}, "batch timeout=9 list=l shard=7/7"},
         {{"--batch", "--jobs"}, "batch list=--jobs"},
         {{"--frames", "u"}, "error"},
+        {{"--format", "--dump", "u", "--frames"}, "dump u frames format"},
+        {{"--batch", "l", "--format"}, "batch format list=l"},
+        {{"--format", "--data", "-"}, "error"},
+        {{"--format", "u"}, "error"},
         {{"--settle", "5", "u"}, "error"},
         {{"--settle", "5", "--scripts", "-"}, "error"},
         {{"--jobs", "2", "--dump", "u"}, "error"},
@@ -522,6 +527,10 @@ void TestCommandLine::runs_data()
     const auto served = [](const char *status) {
         return QStringLiteral("<head><title>%1</title></head><body>status</body>").arg(status).toUtf8();
     };
+    // As --format prints it, escaped as a JSON string.
+    const auto formatted = [](const char *status) {
+        return QStringLiteral(R"(<head>\n  <title>%1</title>\n</head>\n<body>\n  status\n</body>)").arg(status).toUtf8();
+    };
     QTest::newRow("status 404") << QStringList{"--dump", m_server.url("404")} << QByteArray() << int(Read) << 0
                                 << served("404") << "markloom: HTTP 404\n" << true;
     QTest::newRow("status, frames")
@@ -538,18 +547,18 @@ void TestCommandLine::runs_data()
     const QString good = page("good.html", "<title>good</title>good");
     const QByteArray partial = m_server.url("partial").toUtf8(), notFound = m_server.url("404").toUtf8();
     QTest::newRow("batch")
-        << QStringList{"--batch", "-", "--jobs", "4", "--timeout", "30", "--shard", "1/2"}
+        << QStringList{"--batch", "-", "--jobs", "4", "--timeout", "30", "--shard", "1/2", "--format"}
         << (m_server.url("silent") + "\nskipped:1\n\n" + partial + "\nskipped:2\n  " + notFound + " \nskipped:3\n" + good
             + "\nskipped:4\nnosuch:x\nskipped:5\n/")
                .toUtf8()
         << int(Read) << 1
         << (R"({"address":")" + m_server.url("silent").toUtf8() + R"(","error":"timed out after 30 s"})" "\n"
             R"({"address":")" + partial + R"(","url":")" + partial + R"(","title":"partial","source":"<head>)"
-            R"(<title>partial</title></head><body><p>so far</p></body>","error":"timed out"})" "\n"
+            R"(\n  <title>partial</title>\n</head>\n<body>\n  <p>\n    so far\n  </p>\n</body>","error":"timed out"})" "\n"
             R"({"address":")" + notFound + R"(","url":")" + notFound + R"(","title":"404","status":404,"source":")"
-            + served("404").replace("\"", "\\\"") + "\"}\n"
+            + formatted("404") + "\"}\n"
             R"({"address":")" + good.toUtf8() + R"(","url":")" + good.toUtf8()
-            + R"(","title":"good","source":"<head><title>good</title></head><body>good</body>"})" "\n"
+            + R"(","title":"good","source":"<head>\n  <title>good</title>\n</head>\n<body>\n  good\n</body>"})" "\n"
             R"({"address":"nosuch:x","error":"cannot load this address"})" "\n"
             R"({"address":"/","error":"not a page"})" "\n")
         << QString() << true;

@@ -1,13 +1,15 @@
-// The safe file writer, where Save writes, and the find step, without
-// windows. The refused targets are covered through the file commands.
+// The safe file writer, where Save writes, the find step and the formatter,
+// without windows. The refused targets are covered through the file commands.
 
 #include "disklimit.h"
 #include "edit/findstep.h"
+#include "edit/markupformatter.h"
 #include "edit/saverule.h"
 #include "edit/sourcefilewriter.h"
 #include "support/testenv.h"
 
 #include <QScopeGuard>
+#include <numeric>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -27,6 +29,11 @@ private Q_SLOTS:
     void saveRoute();
     void findStep_data();
     void findStep();
+    void format_data();
+    void format();
+    void formatKeepsAllButGapSpace();
+    void longestLine_data();
+    void longestLine();
 
 private:
     QTemporaryDir m_dir;
@@ -180,6 +187,130 @@ void TestEditCore::findStep()
     QFETCH(bool, matchCase);
     QFETCH(int, hit);
     QCOMPARE(findstep::findNext(text, needle, from, matchCase), hit);
+}
+
+void TestEditCore::format_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("formatted");
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("plain text") << " just\ttext \n" << " just\ttext \n";
+    QTest::newRow("nested blocks") << "<div><section><p>a</p></section></div>"
+                                   << "<div>\n  <section>\n    <p>\n      a\n    </p>\n  </section>\n</div>";
+    QTest::newRow("inline run untouched") << "<p>a <b>b</b>  c<i>d</i></p>" << "<p>\n  a <b>b</b>  c<i>d</i>\n</p>";
+    QTest::newRow("white space at a block replaced") << " x \t<div> y </div>\n\nz " << " x\n<div>\n  y\n</div>\nz ";
+    QTest::newRow("br, empty elements") << "a<br>b<div></div><p> </p>" << "a\n<br>\nb\n<div></div>\n<p> </p>";
+    // Inline-level: only their insides are line edges (svg), or nothing (iframe).
+    QTest::newRow("iframe and svg in a line") << "a<iframe src=x><p></iframe>b<svg><g></g><path/></svg>c"
+                                              << "a<iframe src=x><p></iframe>b<svg>\n  <g></g><path/>\n</svg>c";
+    // Never shown: they neither make an edge nor hide one.
+    QTest::newRow("script between") << "a<script>x</script>b<div><script>y</script>c</div>"
+                                    << "a<script>x</script>b\n<div>\n  <script>y</script>\n  c\n</div>";
+    // A template's content goes where a script puts it: kept as it is.
+    QTest::newRow("template") << "a<template><p>x</p> y<div></div></template>b<div><template>c</template></div>"
+                              << "a<template><p>x</p> y<div></div></template>b\n<div>\n  <template>c</template>\n</div>";
+    QTest::newRow("hidden and display style stay inline")
+        << "a<div hidden>b</div>c<p style=\"DISPLAY:inline\">d</p>e" << "a<div hidden>b</div>c<p style=\"DISPLAY:inline\">d</p>e";
+    QTest::newRow("pre, listing, white-space style")
+        << "<div><pre> a\n <div> b </div></pre><listing> <p>x</p></listing><p style='white-space:pre'><b>c</b> </p></div>"
+        << "<div>\n  <pre> a\n <div> b </div></pre><listing> <p>x</p></listing>\n  "
+           "<p style='white-space:pre'><b>c</b> </p>\n</div>";
+    QTest::newRow("style, script, textarea text")
+        << "<style> p > a { } </style><script>if (a<b) x = \"</div>\";</script><TEXTAREA> <p></p><div> </textarea >x"
+        << "<style> p > a { } </style>\n<script>if (a<b) x = \"</div>\";</script>\n<TEXTAREA> <p></p><div> </textarea >x";
+    QTest::newRow("script text with markup comments")
+        << "<script><!--<script>a</script><p>--></script><p>b</p><script><!--></script><p>"
+        << "<script><!--<script>a</script><p>--></script>\n<p>\n  b\n</p>\n<script><!--></script>\n<p>";
+    QTest::newRow("comments, doctype")
+        << "<!DOCTYPE html><!-- a --><html><body><!--b--><p>x</p><!--c-->y a<!--d--> <!--e-->b</body></html>"
+        << "<!DOCTYPE html>\n<!-- a -->\n<html>\n  <body>\n    <!--b-->\n    <p>\n      x\n    </p>\n"
+           "    <!--c-->y a<!--d--> <!--e-->b\n  </body>\n</html>";
+    QTest::newRow("comment with markup") << "<div><!-- <p> --!><!-->x<!---->" << "<div>\n  <!-- <p> --!>\n  <!-->x<!---->";
+    QTest::newRow("attributes holding > and <")
+        << "<div title=\"a>b\" data-x='<p>' z=<q><p class=x/>y</p></div>"
+        << "<div title=\"a>b\" data-x='<p>' z=<q>\n  <p class=x/>\n    y\n  </p>\n</div>";
+    QTest::newRow("end tags left out") << "<ul><li>a<li><b>b</ul><table><tr><td>1<td>2<tr><td>3</table><p>c<div>d"
+                                       << "<ul>\n  <li>\n    a\n  <li>\n    <b>b\n</ul>\n<table>\n  <tr>\n    <td>\n"
+                                          "      1\n    <td>\n      2\n  <tr>\n    <td>\n      3\n</table>\n<p>\n  c\n"
+                                          "<div>\n  d";
+    QTest::newRow("broken at the end") << "<div>a</div><p class=\"x>" << "<div>\n  a\n</div>\n<p class=\"x>";
+    QTest::newRow("stray markup") << "<div></span></><?x?><p>a</div>" << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a\n</div>";
+    QTest::newRow("crlf source") << "\n<div><p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
+    QTest::newRow("lone cr source") << "<p>a</p>\r" << "<p>\r  a\r</p>";
+    QTest::newRow("surrogate pairs") << "<p>\U0001F600</p><div title=\"\U0001F600\">\U0001F600 <b>\U0001F600</b></div>"
+                                     << "<p>\n  \U0001F600\n</p>\n<div title=\"\U0001F600\">\n  \U0001F600 <b>\U0001F600</b>\n</div>";
+    QTest::newRow("head") << "<head><title> t </title><meta charset=utf-8><link rel=x></head><body>x</body>"
+                          << "<head>\n  <title> t </title>\n  <meta charset=utf-8>\n  <link rel=x>\n</head>\n"
+                             "<body>\n  x\n</body>";
+    QString deep, deepFormatted;
+    for (int i = 0; i < 40; ++i) {
+        deep += QStringLiteral("<div>");
+        deepFormatted += QString(2 * qMin(i, 32), u' ') + QStringLiteral("<div>\n");
+    }
+    QTest::newRow("indented 32 levels at most") << deep + "x" << deepFormatted + QString(64, u' ') + "x";
+}
+
+namespace {
+// The text without the white space a formatter may touch: runs at either end,
+// after '>' and before '<'.
+QString withoutGapSpace(const QString &s)
+{
+    static const QRegularExpression gaps(
+        QStringLiteral("^[ \\t\\n\\r\\f]+|[ \\t\\n\\r\\f]+$|(?<=>)[ \\t\\n\\r\\f]+|[ \\t\\n\\r\\f]+(?=<)"));
+    return QString(s).remove(gaps);
+}
+} // namespace
+
+// Each row exact, whole and in the smallest steps, from text and from UTF-8.
+// Nothing but gap white space changes, and formatting again changes nothing.
+void TestEditCore::format()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, formatted);
+    QCOMPARE(markup::format(source), formatted);
+    QCOMPARE(markup::formatUtf8(source.toUtf8()), formatted.toUtf8());
+    markup::Formatter<char16_t> f(std::u16string_view(QStringView(source).utf16(), size_t(source.size())));
+    for (qsizetype steps = 0; !f.step(1); ++steps)
+        QVERIFY(steps < source.size() && f.done() <= source.size());
+    QCOMPARE(f.take(), formatted);
+    QCOMPARE(withoutGapSpace(formatted), withoutGapSpace(source));
+    QCOMPARE(markup::format(formatted), formatted);
+}
+
+// The same over a real page: the built-in home page.
+void TestEditCore::formatKeepsAllButGapSpace()
+{
+    QFile home(QStringLiteral(MARKLOOM_HOME_PAGE));
+    QVERIFY(home.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(home.readAll());
+    const QString once = markup::format(page);
+    QVERIFY(once.count(QLatin1Char('\n')) > page.count(QLatin1Char('\n')) + 10);
+    QCOMPARE(withoutGapSpace(once), withoutGapSpace(page));
+    QCOMPARE(markup::format(once), once);
+    // Long enough to be made in pieces, in steps: the same as made at once.
+    const QByteArray many = page.repeated(2000).toUtf8();
+    markup::Formatter<char> pieces(std::string_view(many.constData(), size_t(many.size())), true);
+    while (!pieces.step(100000)) {}
+    const std::vector<QByteArray> made = pieces.takePieces();
+    QVERIFY(made.size() > 1);
+    QVERIFY(std::accumulate(made.begin(), made.end(), QByteArray()) == markup::formatUtf8(many));
+}
+
+void TestEditCore::longestLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("longest");
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("one line") << "abc" << 3;
+    QTest::newRow("lf, crlf, lone cr") << "ab\r\nabcd\rabc\nab\n" << 4;
+    QTest::newRow("last line longest") << "a\n\U0001F600\U0001F600x" << 5;
+}
+
+void TestEditCore::longestLine()
+{
+    QFETCH(QString, text);
+    QFETCH(int, longest);
+    QCOMPARE(markup::longestLine(text), longest);
 }
 
 MARKLOOM_CORE_TEST_MAIN(TestEditCore)

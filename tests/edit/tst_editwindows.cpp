@@ -386,7 +386,7 @@ void TestEditWindows::commands()
             for (QAction *item : menu->menu()->actions())
                 shown << item->text().section(QLatin1Char('\t'), 1) + item->shortcut().toString();
         QCOMPARE(shown.join(QLatin1Char(' ')).simplified(),
-                 QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 F5 Ctrl+R Ctrl+,"));
+                 QStringLiteral("Ctrl+N Ctrl+S Ctrl+Shift+S Ctrl+W Ctrl+Z Ctrl+V Ctrl+X Ctrl+C Del Ctrl+A Ctrl+F F3 F5 Ctrl+R Ctrl+Shift+F Ctrl+,"));
         QVERIFY(!m_form->action(QStringLiteral("IE_Option"))->isEnabled());
     }
 }
