@@ -161,7 +161,7 @@ void TestAnalizerForm::keyboard()
     Fixture f(QStringLiteral("<P>a</P>"));
     f.run(false);
     QPointer<AnalizerForm> w = f.results();
-    QVERIFY(QTest::qWaitForWindowActive(w));
+    QVERIFY(QTest::qWaitForWindowActive(w, 30000));
     w->AnalizerText->setFocus();
     QTRY_VERIFY(w->AnalizerText->hasFocus());
     QTest::keySequence(QApplication::focusWidget(), key);

@@ -75,7 +75,7 @@ private Q_SLOTS:
         // The horizontal scroll range reaches the end of the longest line shown.
         pane.resize(300, 200);
         pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        QVERIFY(QTest::qWaitForWindowExposed(&pane, 30000));
         pane.viewport()->repaint();
         const auto x = [&pane](long position) { return pane.SendScintilla(S::SCI_POINTXFROMPOSITION, 0UL, position); };
         const long longest = x(pane.SendScintilla(S::SCI_GETLINEENDPOSITION, 0UL)) - x(0);
@@ -90,7 +90,7 @@ private Q_SLOTS:
         SourcePane pane;
         pane.resize(300, 200);
         pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        QVERIFY(QTest::qWaitForWindowExposed(&pane, 30000));
         const QString longLine = QStringLiteral("<p>") + QStringLiteral("word ").repeated(2000) + QStringLiteral("</p>\nshort\n");
         const auto agrees = [&pane](const char *step) {
             pane.viewport()->repaint();
@@ -199,7 +199,7 @@ private Q_SLOTS:
         QWidget window;
         auto *pane = new SourcePane(&window);
         window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(QTest::qWaitForWindowActive(&window, 30000));
         pane->SetText(QStringLiteral("ab"));
         pane->SetSelStart(2);
         pane->setFocus();
@@ -339,7 +339,7 @@ private Q_SLOTS:
         QFETCH(QString, events);
         SourcePane pane;
         pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        QVERIFY(QTest::qWaitForWindowExposed(&pane, 30000));
         pane.SetText(text);
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&pane);
         QVERIFY(iface && iface->textInterface() && iface->editableTextInterface());

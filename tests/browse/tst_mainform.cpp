@@ -510,7 +510,7 @@ void TestMainForm::longLineBarFormatAndUndo()
                                     + QByteArray("<p>x</p>").repeated(3000) + "</div></body></html>");
     auto form = makeForm(TestPages::url("a/long.html"));
     form->show();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QVERIFY(QTest::qWaitForWindowActive(form.get(), 30000));
     QVERIFY(waitForTopLevel());
     const QByteArray raw = form->HTMLSorceText->Utf8Text().toByteArray();
     auto *bar = form->findChild<QFrame *>(QStringLiteral("LongLineBar"));

@@ -75,7 +75,7 @@ void TestEditWindows::init()
     m_shell = scripted.shell;
     m_form->show();
     m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get(), 30000));
     QApplication::clipboard()->setText(QStringLiteral("CLIP"));
 }
 
@@ -229,7 +229,7 @@ void TestEditWindows::findWindowMovesOffTheHit()
 {
     m_pane->SetText(QStringLiteral("first line\nsecond target line\nthird"));
     FindAndReplaceDialog *find = openFind();
-    QVERIFY(QTest::qWaitForWindowExposed(find));
+    QVERIFY(QTest::qWaitForWindowExposed(find, 30000));
     m_pane->SetSelStart(11);
     m_pane->SetSelLength(6);
     find->move(m_pane->SelRect().topLeft() - QPoint(10, 10));
@@ -252,7 +252,7 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     FindAndReplaceDialog *find = openFind();
     QVERIFY(find->isWindow() && !find->parentWidget() && !find->isTopmost());
     QCOMPARE(find->FindComb->currentText(), QStringLiteral("me"));
-    QVERIFY(QTest::qWaitForWindowActive(find));
+    QVERIFY(QTest::qWaitForWindowActive(find, 30000));
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
     find->FindComb->setEditText(QString());
     m_pane->SetSelStart(1); // reopened with nothing selected: the same dialog, as it was
@@ -295,7 +295,7 @@ void TestEditWindows::aboutStaysOneWindow()
         QPointer<AboutDialog> about = m_form->aboutDialog();
         m_form->action(QStringLiteral("ID_About"))->trigger();
         QVERIFY(m_form->aboutDialog() == about && about->isVisible() && !QApplication::activeModalWidget());
-        QVERIFY(QTest::qWaitForWindowActive(about));
+        QVERIFY(QTest::qWaitForWindowActive(about, 30000));
         QTest::keyClick(about->OKButton, key);
         QTRY_VERIFY(about.isNull() && !m_form->aboutDialog());
     }

@@ -134,7 +134,7 @@ void TestFavForm::viewAndReload()
     for (const QKeySequence key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
         d.commands.view();
         QPointer<FavForm> shown = d.commands.form();
-        QVERIFY(QTest::qWaitForWindowActive(shown));
+        QVERIFY(QTest::qWaitForWindowActive(shown, 30000));
         shown->FavTree->setFocus();
         QTest::keySequence(shown->FavTree, key);
         QTRY_VERIFY(!shown && !d.commands.form());

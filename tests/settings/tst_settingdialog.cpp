@@ -127,7 +127,7 @@ private Q_SLOTS:
         Desk d;
         const QString home = d.values().m_UserHome;
         SettingDialog *dialog = d.open();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(QTest::qWaitForWindowExposed(dialog, 30000));
         dialog->FontSizeCombo->setEditText(QStringLiteral("15"));
         d.prompts->colours = {std::nullopt, QColor(0x11, 0x22, 0x33), QColor(0x44, 0x55, 0x66)};
         dialog->BackColorCommand->click(); // cancelled: the bar stays

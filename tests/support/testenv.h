@@ -9,8 +9,18 @@
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <QtTest>
 
 #include <unistd.h>
+
+// A wait in a test is a ceiling that is never meant to be reached, however
+// loaded the machine: 30 s, where Qt's own short forms allow 5.
+#undef QTRY_VERIFY
+#undef QTRY_VERIFY2
+#undef QTRY_COMPARE
+#define QTRY_VERIFY(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, 30000)
+#define QTRY_VERIFY2(expr, message) QTRY_VERIFY2_WITH_TIMEOUT(expr, message, 30000)
+#define QTRY_COMPARE(expr, expected) QTRY_COMPARE_WITH_TIMEOUT(expr, expected, 30000)
 
 namespace markloomtest {
 
