@@ -51,7 +51,6 @@ private Q_SLOTS:
     void init();
     void startUp_data();
     void startUp();
-    void captionAndModifiedSequence();
     void commandStateAndStop();
     void homeButton();
     void framesAreListedAndChosen();
@@ -164,26 +163,6 @@ void TestMainForm::startUp()
     QCOMPARE(form->windowTitle(), caption);
     QVERIFY(!form->document().isModified()); // the first page's arrival is not an edit
     QCOMPARE(m_pages->requestCount("a/two.html"), loaded == home ? 1 : 0);
-}
-
-// The mark means unsaved user edits: never set by a page or by emptying the
-// pane, shown on the first edit after every page, gone when undone.
-void TestMainForm::captionAndModifiedSequence()
-{
-    auto form = makeForm(TestPages::url("a/one.html"));
-    QVERIFY(waitForTopLevel());
-    enterAddress(*form, TestPages::url("a/two.html"));
-    QVERIFY(form->HTMLSorceText->Text().isEmpty());
-    QCOMPARE(form->windowTitle(), QStringLiteral("One - Markloom"));
-    QVERIFY(waitForTopLevel(2));
-    QCOMPARE(form->windowTitle(), QStringLiteral("Two - Markloom"));
-    form->HTMLSorceText->setFocus();
-    QTest::keyClicks(form->HTMLSorceText->viewport(), QStringLiteral("z"));
-    QVERIFY(form->HTMLSorceText->Text().startsWith(QLatin1Char('z')));
-    QCOMPARE(form->windowTitle(), QStringLiteral("Two* - Markloom"));
-    form->HTMLSorceText->undo();
-    QCOMPARE(form->windowTitle(), QStringLiteral("Two - Markloom"));
-    QVERIFY(!form->document().isModified());
 }
 
 // Page commands are off from start-up and from Enter until a page completes,
