@@ -6,13 +6,12 @@
 
 #include "cli/headless.h"
 #include "platform/webbrowser.h"
+#include "support/statusserver.h"
 #include "support/testpages.h"
 
 #include <QAccessible>
 #include <QImage>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QtTest>
@@ -27,41 +26,13 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
-// Stands for the network: keeps the first line of every request it gets
-// (a WebSocket's handshake carries what a page sends in its address).
-class Listener : public QObject
-{
-public:
-    QByteArrayList requests;
-
-    QByteArray address()
-    {
-        if (!m_server.isListening()) {
-            m_server.listen(QHostAddress::LocalHost);
-            connect(&m_server, &QTcpServer::newConnection, this, [this] {
-                while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                    connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                        if (socket->canReadLine())
-                            requests << socket->readLine().trimmed();
-                        socket->deleteLater();
-                    });
-                }
-            });
-        }
-        return "127.0.0.1:" + QByteArray::number(m_server.serverPort());
-    }
-
-private:
-    QTcpServer m_server;
-};
-
 } // namespace
 
 class TestHiddenBrowser : public QObject
 {
     Q_OBJECT
     std::unique_ptr<TestPages> m_pages;
-    Listener m_listener;
+    markloomtest::StatusServer m_listener; // stands for the network
 
     std::unique_ptr<WebBrowser> makeBrowser()
     {
@@ -208,7 +179,7 @@ private Q_SLOTS:
         m_listener.requests.clear();
         // A frame whose document stays open holds the page's load until done().
         const QByteArray prelude = "<script>function note(s) { (document.body || document.documentElement).append(' ' + s);"
-                                   " new WebSocket('ws://" + m_listener.address() + "/note?' + encodeURIComponent(s)); }"
+                                   " new WebSocket('ws://127.0.0.1:" + QByteArray::number(m_listener.serverPort()) + "/note?' + encodeURIComponent(s)); }"
                                    " function done() { gate.contentDocument.close(); }</script>";
         writeFile(dir + "/page.html", "<html>" + prelude + QByteArray(page)
                                           .replace("GATE", "<iframe id=gate></iframe><script>gate.contentDocument.open();"

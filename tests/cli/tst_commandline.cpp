@@ -131,37 +131,8 @@ private Q_SLOTS:
     void terminated();
 
 private:
-    QString serve(const QByteArray &path, const QByteArray &page, const QString &host = QStringLiteral("127.0.0.1"));
-
-    // Answers the pages it was given; holds every other request unanswered.
-    QTcpServer m_http;
-    QHash<QByteArray, QByteArray> m_pages;
-    int m_held = 0;
     markloomtest::StatusServer m_server;
 };
-
-QString TestCommandLine::serve(const QByteArray &path, const QByteArray &page, const QString &host)
-{
-    if (!m_http.isListening()) {
-        m_http.listen(QHostAddress::LocalHost);
-        connect(&m_http, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket *socket = m_http.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                if (!socket->canReadLine() || socket->property("asked").toBool())
-                    return;
-                socket->setProperty("asked", true);
-                const QByteArray path = socket->readLine().split(' ').value(1);
-                if (!m_pages.contains(path))
-                    return void(++m_held);
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\nContent-Length: "
-                              + QByteArray::number(m_pages[path].size()) + "\r\n\r\n" + m_pages[path]);
-                socket->disconnectFromHost();
-            });
-        });
-    }
-    m_pages[path] = page;
-    return QStringLiteral("http://%1:%2%3").arg(host).arg(m_http.serverPort()).arg(QString::fromLatin1(path));
-}
 
 namespace {
 // The options parsed, as "mode address" and every value that is not its default.
@@ -580,7 +551,8 @@ void TestCommandLine::runs_data()
     const QByteArray looking = "<iframe src='/hold'></iframe><script>document.title = 'c=' + document.cookie + ' l=' + "
                                "localStorage.length; indexedDB.databases().then(d => { document.title += ' i=' + "
                                "d.length; document.querySelector('iframe').src = 'about:blank' })</script>";
-    const QString stores = serve("/store", storing), bakes = serve("/bake", baking), looks = serve("/look", looking);
+    const QString stores = m_server.serve("store", storing), bakes = m_server.serve("bake", baking),
+                  looks = m_server.serve("look", looking);
     const QByteArray looked = line(looks, "c= l=0 i=0",
                                    "<head><title>c= l=0 i=0</title></head><body>"
                                        + QString(looking).replace("'/hold'", "\"about:blank\"") + "</body>");
@@ -592,7 +564,7 @@ void TestCommandLine::runs_data()
         << QString() << true;
     // Signals: the line being written is the last, and with two jobs no more
     // than two pages are ever under way.
-    const QString hold = QStringLiteral("http://127.0.0.1:%1/held").arg(m_http.serverPort());
+    const QString hold = m_server.url("held");
     QTest::newRow("batch, SIGTERM") << QStringList{"--batch", "-", "--jobs", "2"}
                                     << (good + "\n" + hold + "\n" + hold + "\n" + hold).toUtf8() << int(Term) << 143
                                     << goodLine << QString() << true;
@@ -638,8 +610,8 @@ void TestCommandLine::runs()
     QFETCH(QByteArray, out);
     QFETCH(QString, err);
     QFETCH(bool, browser);
-    m_held = 0;
-    Run r = run(args, input, Output(output), [this] { return m_held; });
+    m_server.held = 0;
+    Run r = run(args, input, Output(output), [this] { return m_server.held; });
     if (const qsizetype at = args.indexOf(QStringLiteral("--resume")); at >= 0) {
         QFile written(args.at(at + 1));
         QVERIFY(written.open(QIODevice::ReadOnly));
@@ -649,7 +621,7 @@ void TestCommandLine::runs()
     QCOMPARE(r.exitCode, exitCode);
     QCOMPARE(r.out, out);
     if (output == Term || output == Int)
-        QCOMPARE(m_held, args.value(args.indexOf(QStringLiteral("--jobs")) + 1).toInt());
+        QCOMPARE(m_server.held, args.value(args.indexOf(QStringLiteral("--jobs")) + 1).toInt());
     if ((args.contains(QStringLiteral("--frames")) || args.contains(QStringLiteral("--batch"))) && exitCode != 2)
         for (const QByteArray &line : r.out.split('\n').mid(0, r.out.count('\n')))
             QVERIFY2(QJsonDocument::fromJson(line).isObject(), line.constData());
