@@ -494,20 +494,18 @@ void TestCommandLine::runs_data()
                                          << QByteArray()
                                          << QStringLiteral("markloom: loading failed (net::ERR_%1): %2\n").arg(why, address)
                                          << true;
-    // HTTP status: said, not failed.
-    const auto served = [](const char *status) {
-        return QStringLiteral("<head><title>%1</title></head><body>status</body>").arg(status).toUtf8();
-    };
-    // As --format prints it, escaped as a JSON string.
+    // HTTP status: said, not failed. Sources as --format prints them, escaped
+    // as a JSON string.
     const auto formatted = [](const char *status) {
         return QStringLiteral(R"(<head>\n  <title>%1</title>\n</head>\n<body>\n  status\n</body>)").arg(status).toUtf8();
     };
-    QTest::newRow("status 404") << QStringList{"--dump", m_server.url("404")} << QByteArray() << int(Read) << 0
-                                << served("404") << "markloom: HTTP 404\n" << true;
-    QTest::newRow("status, frames")
-        << QStringList{"--frames", "--dump", m_server.url("500")} << QByteArray() << int(Read) << 0
+    QTest::newRow("status 404, formatted") << QStringList{"--dump", m_server.url("404"), "--format"} << QByteArray()
+                                           << int(Read) << 0 << formatted("404").replace("\\n", "\n")
+                                           << "markloom: HTTP 404\n" << true;
+    QTest::newRow("status, frames, formatted")
+        << QStringList{"--frames", "--format", "--dump", m_server.url("500")} << QByteArray() << int(Read) << 0
         << (R"({"url":")" + m_server.url("500") + R"(","title":"500","top":true,"status":500,"source":")"
-            + served("500") + "\"}\n").toUtf8()
+            + formatted("500") + "\"}\n").toUtf8()
         << QString() << true;
     // A page that never finishes: its source as it stood at the timeout.
     QTest::newRow("timed out") << QStringList{"--timeout", "30", "--dump", m_server.url("partial")} << QByteArray()
