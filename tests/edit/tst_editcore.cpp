@@ -237,6 +237,7 @@ void TestEditCore::format_data()
     QTest::newRow("stray markup") << "<div></span></><?x?><p>a</div>" << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a\n</div>";
     QTest::newRow("crlf source") << "\n<div><p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
     QTest::newRow("lone cr source") << "<p>a</p>\r" << "<p>\r  a\r</p>";
+    QTest::newRow("lf and a lone cr") << "<p>a\rb</p>\n" << "<p>\n  a\rb\n</p>";
     QTest::newRow("surrogate pairs") << "<p>\U0001F600</p><div title=\"\U0001F600\">\U0001F600 <b>\U0001F600</b></div>"
                                      << "<p>\n  \U0001F600\n</p>\n<div title=\"\U0001F600\">\n  \U0001F600 <b>\U0001F600</b>\n</div>";
     QTest::newRow("head") << "<head><title> t </title><meta charset=utf-8><link rel=x></head><body>x</body>"
