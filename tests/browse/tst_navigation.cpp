@@ -205,10 +205,9 @@ void TestNavigation::orders_data()
     row("load after stop", "go a | request a | start | stop a | go b busy | finish c stopped busy | finish a stopped"
         " | request b | finish b",
         "load a, partial 1 | yes | - | stop, watch 2 | watch 3, partial 3 | - | load b | yes | capture 3");
-    // (The page was read; a frame of it still loads.)
-    row("stop never said", "go a | request a | finish a | capture 1 a | handover 1 a | stop a | go b | tick 3 answered"
-        " | tick 3 answered", "load a, partial 1 | yes | capture 1 | handover 1 a | document a | stop, watch 2"
-        " | watch 3, partial 3 | load b, watch 3 | watch 3");
+    row("stop never said, page read, a frame loading", "go a | request a | finish a | capture 1 a | handover 1 a"
+        " | stop a | go b | tick 3 answered | tick 3 answered", "load a, partial 1 | yes | capture 1 | handover 1 a"
+        " | document a | stop, watch 2 | watch 3, partial 3 | load b, watch 3 | watch 3");
     row("stopped twice", "go a | stop a | go b | stop a | finish a stopped",
         "load a, partial 1 | stop, watch 2 | watch 3, partial 3 | stop, watch 4 | -");
     // The watchdog: a page that misses twice in a row is replaced, and the
