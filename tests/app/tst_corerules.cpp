@@ -407,7 +407,7 @@ QString localTree()
     for (const char *dir : {"site/sub", "site-private", "secret"})
         QDir(root).mkpath(QString::fromLatin1(dir));
     for (const char *file : {"site/page.html", "site/own.js", "site/x.js.download", "site/data.json", "site/notes.txt",
-                             "site/style.css", "site/t.xsl", "site/pic.png", "site/sub/f.html", "site/sub/deep.js",
+                             "site/style.css", "site/t.xsl", "site/pic.svg", "site/sub/f.html", "site/sub/deep.js",
                              "site-private/x.html", "secret/s.css", "secret/s.txt"}) {
         QFile f(root + QLatin1Char('/') + QLatin1String(file));
         f.open(QIODevice::WriteOnly);
@@ -440,7 +440,8 @@ void TestCoreRules::localFiles_data()
     row("site/style.css", Use::Style, true);
     row("site/t.xsl", Use::Style, true);
     row("site/notes.txt", Use::Style, false);
-    row("site/pic.png", Use::Image, true);
+    row("site/pic.svg", Use::Image, true);
+    row("site/pic.svg", Use::Page, true);
     row("site/sub/f.html", Use::Page, true);
     row("site/notes.txt", Use::Page, false);
     row("site/own.js", Use::Read, false);

@@ -166,8 +166,8 @@ void TestNavigation::orders_data()
         "load a, partial 1 | yes | capture 1 | stop, watch 2 | - | -");
     row("handover after a new navigate", "go a | request a | finish a | capture 1 a | go b | handover 1 a",
         "load a, partial 1 | yes | capture 1 | handover 1 a | load b, watch 2, partial 2 | -");
-    row("a second capture answer", "go a | request a | finish a | capture 1 a | capture 1 a",
-        "load a, partial 1 | yes | capture 1 | handover 1 a | -");
+    row("late start, second capture answer", "go a | request a | finish a | start | capture 1 a | capture 1 a",
+        "load a, partial 1 | yes | capture 1 | - | handover 1 a | -");
     // Nothing to read: why depends on how the load ended; not while the engine goes on.
     row("no document", "go a | request a | finish a stopped | capture 1 none", "load a, partial 1 | yes | capture 1 | ended nodoc a");
     row("failed, no document", "go a | request a | finish a failed | capture 1 none busy | capture 1 none",
@@ -181,8 +181,9 @@ void TestNavigation::orders_data()
         " | capture 2 | handover 2 file:///p.html");
     // Frames: the page's marker, while their navigation waits, never the engine's page.
     row("frame reports", "go a | report m f | request a | report forged f | report markloom-0badc0de f"
-        " | report m error | report m f | finish a | capture 1 a | report m f",
-        "load a, partial 1 | - | yes | - | - | - | document frame f@0.1 | capture 1 | handover 1 a | -");
+        " | report m error | report m f | finish a | report m f | capture 1 a | report m f",
+        "load a, partial 1 | - | yes | - | - | - | document frame f@0.1 | capture 1 | document frame f@0.1"
+        " | handover 1 a | -");
     // The page's own navigations: part of its load, then its own, unless kept.
     row("page moves on while it loads", "go a | request a | request c | finish c | capture 1 c",
         "load a, partial 1 | yes | yes | capture 1 | handover 1 c");
@@ -204,8 +205,9 @@ void TestNavigation::orders_data()
     row("load after stop", "go a | request a | start | stop a | go b busy | finish c stopped busy | finish a stopped"
         " | request b | finish b",
         "load a, partial 1 | yes | - | stop, watch 2 | watch 3, partial 3 | - | load b | yes | capture 3");
-    row("stop never said", "go a | request a | stop a | go b | tick 3 answered | tick 3 answered",
-        "load a, partial 1 | yes | stop, watch 2 | watch 3, partial 3 | load b, watch 3 | watch 3");
+    row("stop never said, page read, a frame loading", "go a | request a | finish a | capture 1 a | handover 1 a"
+        " | stop a | go b | tick 3 answered | tick 3 answered", "load a, partial 1 | yes | capture 1 | handover 1 a"
+        " | document a | stop, watch 2 | watch 3, partial 3 | load b, watch 3 | watch 3");
     row("stopped twice", "go a | stop a | go b | stop a | finish a stopped",
         "load a, partial 1 | stop, watch 2 | watch 3, partial 3 | stop, watch 4 | -");
     // The watchdog: a page that misses twice in a row is replaced, and the

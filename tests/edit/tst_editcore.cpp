@@ -200,9 +200,10 @@ void TestEditCore::format_data()
     QTest::newRow("inline run untouched") << "<p>a <b>b</b>  c<i>d</i></p>" << "<p>\n  a <b>b</b>  c<i>d</i>\n</p>";
     QTest::newRow("white space at a block replaced") << " x \t<div> y </div>\n\nz " << " x\n<div>\n  y\n</div>\nz ";
     QTest::newRow("br, empty elements") << "a<br>b<div></div><p> </p>" << "a\n<br>\nb\n<div></div>\n<p> </p>";
-    // Inline-level: only their insides are line edges (svg), or nothing (iframe).
-    QTest::newRow("iframe and svg in a line") << "a<iframe src=x><p></iframe>b<svg><g></g><path/></svg>c"
-                                              << "a<iframe src=x><p></iframe>b<svg>\n  <g></g><path/>\n</svg>c";
+    // Inline-level: only their insides are line edges (svg, whose title is markup), or nothing (iframe).
+    QTest::newRow("iframe and svg in a line")
+        << "a<iframe src=x><p></iframe>b<svg><title>t</title><g></g><path/></svg>c"
+        << "a<iframe src=x><p></iframe>b<svg>\n  <title>\n    t\n  </title>\n  <g></g><path/>\n</svg>c";
     // Never shown: they neither make an edge nor hide one.
     QTest::newRow("script between") << "a<script>x</script>b<div><script>y</script>c</div>"
                                     << "a<script>x</script>b\n<div>\n  <script>y</script>\n  c\n</div>";
@@ -234,9 +235,12 @@ void TestEditCore::format_data()
                                           "      1\n    <td>\n      2\n  <tr>\n    <td>\n      3\n</table>\n<p>\n  c\n"
                                           "<div>\n  d";
     QTest::newRow("broken at the end") << "<div>a</div><p class=\"x>" << "<div>\n  a\n</div>\n<p class=\"x>";
-    QTest::newRow("stray markup") << "<div></span></><?x?><p>a</div>" << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a\n</div>";
+    QTest::newRow("stray markup") << "<div></span></><?x?><p>a</b><iframe></iframe></div>"
+                                  << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a</b><iframe></iframe>\n</div>";
+    QTest::newRow("p over button") << "<p><button><hr></button></p>" << "<p>\n  <button>\n    <hr>\n  </button>\n</p>";
     QTest::newRow("crlf source") << "\n<div><p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
     QTest::newRow("lone cr source") << "<p>a</p>\r" << "<p>\r  a\r</p>";
+    QTest::newRow("lf and a lone cr") << "<p>a\rb</p>\n" << "<p>\n  a\rb\n</p>";
     QTest::newRow("surrogate pairs") << "<p>\U0001F600</p><div title=\"\U0001F600\">\U0001F600 <b>\U0001F600</b></div>"
                                      << "<p>\n  \U0001F600\n</p>\n<div title=\"\U0001F600\">\n  \U0001F600 <b>\U0001F600</b>\n</div>";
     QTest::newRow("head") << "<head><title> t </title><meta charset=utf-8><link rel=x></head><body>x</body>"
