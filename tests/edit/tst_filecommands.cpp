@@ -85,7 +85,7 @@ void TestFileCommands::saveGoesWhereThePaneCameFrom_data()
     // two: pages arrive; frame: a frame of two arrives first; choose N: 表示 →
     // フレーム; local: the saved file itself arrives as a page; type, clear: edits.
     QTest::newRow("never saved") << "one" << "~/One";
-    QTest::newRow("saved, then typed") << "one saveas type" << "write";
+    QTest::newRow("typed, saved, typed") << "one type saveas type" << "write";
     QTest::newRow("next page typed in") << "one saveas nav two type" << "a.html";
     QTest::newRow("stopped, then typed") << "one saveas nav stop type" << "a.html";
     QTest::newRow("saved page emptied by hand") << "one saveas clear" << "a.html";
@@ -120,9 +120,10 @@ void TestFileCommands::saveGoesWhereThePaneCameFrom()
             d.document.sourceCleared();
         } else if (step == QLatin1String("stop"))
             d.document.navigationEnded();
-        else if (step == QLatin1String("type"))
+        else if (step == QLatin1String("type")) {
             d.edit(QStringLiteral("typed "));
-        else if (step == QLatin1String("clear")) {
+            QVERIFY(d.document.isModified()); // after a save too: the pane's own flag was cleared with it
+        } else if (step == QLatin1String("clear")) {
             d.pane.selectAll();
             d.pane.removeSelectedText();
         } else if (step == QLatin1String("choose")) {
@@ -139,6 +140,8 @@ void TestFileCommands::saveGoesWhereThePaneCameFrom()
     if (writes) {
         QCOMPARE(contents(file), d.pane.Utf8Text().toByteArray());
         QVERIFY(!d.document.isModified());
+        d.edit(QStringLiteral("more ")); // the pane's own flag was cleared too
+        QVERIFY(d.document.isModified());
     } else {
         QCOMPARE(starts.last(), save.startsWith(QLatin1Char('~')) ? documents() + save.mid(1) : inDir(save));
         QCOMPARE(contents(file), before);
