@@ -30,8 +30,6 @@ void TestDataAnalizer::extract_data()
     auto data = [](const char *name, const QString &source, const QStringList &items) {
         QTest::addRow("data: %s", name) << false << source << items;
     };
-    script("head", "<HEAD><SCRIPT LANGUAGE=JavaScript>x=1;</SCRIPT></HEAD>",
-           {"<SCRIPT LANGUAGE=JavaScript>x=1;</SCRIPT>"});
     script("any case, as the engine writes it", "<script>a()</script><ScRiPt>b</x>",
            {"<script>a()</script>", "<ScRiPt>b</x>"});
     // Only ASCII letters fold: a Kelvin sign or a dotless i is no "K" or "I".
@@ -41,25 +39,18 @@ void TestDataAnalizer::extract_data()
     script("overlapping", "<SCRIPT>w('<SCRIPT>')</SCRIPT>", {"<SCRIPT>w('<SCRIPT>')</SCRIPT>", "<SCRIPT>')</SCRIPT>"});
     script("cut at the end", "<SCRIPT>x</SCR", {"<SCRIPT>x</SCR"});
     script("noscript", "<NOSCRIPT>x</NOSCRIPT>", {});
-    script("empty", "", {});
     script("prefix match", "<SCRIPTED a></X>", {"<SCRIPTED a></X>"});
     // No "</" after an opener: the block runs to the end of the text.
     script("unclosed", "<P><SCRIPT>x=1;", {"<SCRIPT>x=1;"});
 
-    data("hello", "<P>Hello</P>", {"Hello"});
     data("nbsp alone", "<TD>&nbsp;</TD>", {});
     data("nbsp inside", "<P>a&nbsp;</P>", {"a&nbsp;"});
     data("nbsp capitals", "<P>&NBSP;</P>", {"&NBSP;"});
     // White space between tags is no data; anything else keeps its blanks.
     data("white space between tags", "<BR>\r\n<BR> \t\f<P>\r\n a \r\n</P>", {"\r\n a \r\n"});
     data("other spaces are data", "<P>\u00A0</P><P>\u3000</P><P>\v</P>", {"\u00A0", "\u3000", "\v"});
-    data("adjacent", "<A><B>", {});
-    data("space between tags dropped", "<B>1</B> <I>2</I>", {"1", "2"});
-    data("page", "<HEAD><TITLE>T</TITLE></HEAD><BODY>Hi <B>you</B></BODY>", {"T", "Hi ", "you"});
     data("< before >", "x<P>y</P>", {});
     data("independent cursors", "<P>a > b</P><P>c</P>", {"a > b", " b</P>", "<P>c"});
-    data("no tags", "hello", {});
-    data("empty", "", {});
     // Once no ">" is left, the ">" cursor starts over from the beginning.
     data("starts over", "<a><<<", {"<a><", "<<"});
     data("lone < at the end", "<P>x</P>y<", {"x", "y"});
@@ -70,13 +61,10 @@ void TestDataAnalizer::extract()
     QFETCH(bool, scripts);
     QFETCH(QString, source);
     QFETCH(QStringList, expected);
-    // A second object given the same text answers the same.
-    for (int round = 0; round < 2; ++round) {
-        DataAnalizerClass analizer;
-        QCOMPARE(scripts ? analizer.ScriptDataCollection(source) : analizer.DataCollection(source), expected);
-        QCOMPARE(analizer.GetScriptDataLen(), scripts ? expected.size() : 0);
-        QCOMPARE(analizer.GetDataLen(), scripts ? 0 : expected.size());
-    }
+    DataAnalizerClass analizer;
+    QCOMPARE(scripts ? analizer.ScriptDataCollection(source) : analizer.DataCollection(source), expected);
+    QCOMPARE(analizer.GetScriptDataLen(), scripts ? expected.size() : 0);
+    QCOMPARE(analizer.GetDataLen(), scripts ? 0 : expected.size());
 }
 
 void TestDataAnalizer::agreesWithLiteralAlgorithm()

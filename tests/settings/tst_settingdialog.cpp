@@ -60,15 +60,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("backColor");
         QTest::addColumn<QColor>("bar");
-        QTest::newRow("stored 0, field 1") << "0"
-                                           << "1"
-                                           << "255" << QColor(255, 0, 0); // 0x00BBGGRR
-        QTest::newRow("stored 1, field 0") << "1"
-                                           << "0"
-                                           << "0" << QColor(0, 0, 0);
-        QTest::newRow("other text, colour not a number") << "yes"
-                                                         << "0"
-                                                         << "blue" << QColor(Qt::white);
+        QTest::newRow("stored 0, field 1") << "0" << "1" << "255" << QColor(255, 0, 0); // 0x00BBGGRR
+        QTest::newRow("stored 1, field 0") << "1" << "0" << "0" << QColor(0, 0, 0);
+        QTest::newRow("other text, colour not a number") << "yes" << "0" << "blue" << QColor(Qt::white);
     }
 
     // The options show the stored choice, everything else the shared values,
@@ -114,9 +108,8 @@ private Q_SLOTS:
     void closingKeepsOnlyWhatWasApplied_data()
     {
         QTest::addColumn<QString>("how");
-        QTest::newRow("cancel button") << "cancel";
-        QTest::newRow("close box") << "close";
-        QTest::newRow("escape key") << "escape";
+        for (const char *how : {"cancel", "close", "escape"})
+            QTest::newRow(how) << QString::fromLatin1(how);
     }
 
     // Apply takes effect in the pane at once; what was changed after it

@@ -23,7 +23,6 @@ public:
     QStringList saveStarts;                       // one per save dialog shown: the file it opens on
     QList<std::optional<SaveChoice>> saveAnswers; // taken in order; cancel when none is left
     QList<std::optional<QColor>> colours;         // likewise for the colour dialog
-    QList<QColor> offeredColours;
     QList<unsaved::Answer> saveQuestionAnswers;   // likewise (Cancel) for 「変更を保存しますか？」
     int saveQuestions = 0;
     std::function<void()> onMessage; // runs while a message is "shown"
@@ -39,9 +38,8 @@ public:
         saveStarts << start;
         return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
     }
-    std::optional<QColor> chooseColor(QWidget *, const QColor &initial) override
+    std::optional<QColor> chooseColor(QWidget *, const QColor &) override
     {
-        offeredColours << initial;
         return colours.isEmpty() ? std::nullopt : colours.takeFirst();
     }
     unsaved::Answer askSaveChanges(QWidget *) override
