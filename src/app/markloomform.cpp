@@ -513,7 +513,9 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
 {
     // Nothing came to show: the page before stays in the pane, the address
     // bar and the caption (the list only ever holds addresses that loaded),
-    // the commands come on, and the message says why.
+    // the commands come on, and the message says why. The load is over even
+    // when the engine says so late or never (its page process died).
+    showLoading(false);
     m_document.navigationEnded();
     const QList<PageDocument> &page = m_document.pageDocuments();
     const int shown = m_document.shownDocument();
