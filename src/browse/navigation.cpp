@@ -326,7 +326,8 @@ NavActions Navigation::partialDue(quint64 token, bool asked)
 NavActions Navigation::peekAnswered(quint64 token, bool asked, const std::optional<CompletedDocument> &document)
 {
     const bool current = token == m_token && waiting();
-    const bool shown = current && document && !document->isErrorPage();
+    // A document the parser has not given a root yet has nothing to show.
+    const bool shown = current && document && document->hasRoot && !document->isErrorPage();
     CompletedDocument doc = shown ? *document : CompletedDocument();
     doc.isTop = true;
     doc.stillLoading = true;

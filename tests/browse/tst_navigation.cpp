@@ -36,7 +36,8 @@ std::optional<CompletedDocument> doc(const QString &x)
 {
     if (x == QLatin1String("none"))
         return std::nullopt;
-    return CompletedDocument::make(true, true, url(x).toString(), x, QStringLiteral("<body>") + x);
+    // "rootless": a document the parser has not given a root yet.
+    return CompletedDocument::make(true, x != QLatin1String("rootless"), url(x).toString(), x, QStringLiteral("<body>") + x);
 }
 
 QString describe(const NavAction &a)
@@ -224,8 +225,9 @@ void TestNavigation::orders_data()
     row("renderer gone idle", "go a | request a | finish a | capture 1 a | exit | gone", "load a, partial 1 | yes | capture 1 | handover 1 a | - | -");
     row("reload", "reload a | request a | finish a | reload chrome://kill", "reload, partial 1 | yes | capture 1 | ended unloadable chrome://kill !");
     // The page as it stands while it loads: once there is one of this load.
-    row("partial", "go a | due 1 | peek 1 none | due 1 | peek 1 a | go b | due 1 | peek 1 b",
-        "load a, partial 1 | peek 1 | partial 1 | peek 1 | document partial a | load b, watch 2, partial 2 | - | -");
+    row("partial", "go a | due 1 | peek 1 none | due 1 | peek 1 rootless | due 1 | peek 1 a | go b | due 1 | peek 1 b",
+        "load a, partial 1 | peek 1 | partial 1 | peek 1 | partial 1 | peek 1 | document partial a"
+        " | load b, watch 2, partial 2 | - | -");
     row("partial then the whole", "go a | request a | due 1 | peek 1 a | finish a | capture 1 a | handover 1 a",
         "load a, partial 1 | yes | peek 1 | document partial a | capture 1 | handover 1 a | document a");
     row("as it stands, asked", "go a | asked | peek 1 a asked | peek 1 none asked | peek 1 error asked | stop | asked",
