@@ -92,7 +92,9 @@ int main(int argc, char *argv[])
     }
     if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Nothing the engine writes for itself stays in the user's home.
+    // Nothing the engine writes for itself stays in the user's home, not even
+    // when a signal comes before the program is up.
+    profilefolders::catchTermination();
     const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {

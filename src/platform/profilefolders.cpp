@@ -87,10 +87,24 @@ std::unique_ptr<QTemporaryDir> useTemporaryHome()
     return home;
 }
 
-void removeOnTermination()
+void catchTermination()
 {
     if (s_signalPipe[0] >= 0 || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, s_signalPipe) != 0)
         return;
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void removeOnTermination()
+{
+    catchTermination();
+    if (s_signalPipe[0] < 0)
+        return;
+    // A signal caught before this waits in the pair and is taken up at once.
     auto *notifier = new QSocketNotifier(s_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char signal = 0;
@@ -100,12 +114,6 @@ void removeOnTermination()
         std::signal(signal, SIG_DFL);
         std::raise(signal);
     });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 } // namespace profilefolders

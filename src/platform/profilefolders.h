@@ -30,6 +30,10 @@ void removeOwn(const QString &folder);
 // the temporary home too.
 std::unique_ptr<QTemporaryDir> useTemporaryHome();
 
+// From here on SIGINT and SIGTERM are held until removeOnTermination() takes
+// them up: call it before the first folder is made.
+void catchTermination();
+
 // On SIGINT and SIGTERM this process's folders in the temporary folder are
 // removed before the signal ends it as it would have. Needs the application
 // object (the signal is taken up by its event loop).
