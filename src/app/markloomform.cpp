@@ -444,6 +444,11 @@ void MarkloomForm::ID_SyntaxColour_Click()
 
 void MarkloomForm::ID_Format_Click() { m_formatting->format(); }
 
+void MarkloomForm::showSource(const QString &source)
+{
+    m_formatting->show(source, m_settings.values().m_bFormatOnLoad);
+}
+
 void MarkloomForm::ID_FormatOnLoad_Click()
 {
     settings::Values v = m_settings.values();
@@ -493,7 +498,7 @@ void MarkloomForm::WebBrowser1_DocumentComplete(const CompletedDocument &documen
     // never replaces unsaved edits.
     if (!m_document.acceptsDocument())
         return;
-    m_formatting->show(document.innerHTML, m_settings.values().m_bFormatOnLoad);
+    showSource(document.innerHTML);
     AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     // A page still loading is shown as it stands, marked so in the caption,
     // until the whole of it replaces it; meanwhile the commands work on it.
@@ -520,7 +525,7 @@ void MarkloomForm::WebBrowser1_LoadEndedWithoutDocument(LoadEnd why, const QStri
     const QList<PageDocument> &page = m_document.pageDocuments();
     const int shown = m_document.shownDocument();
     if (!m_document.isModified() && shown >= 0 && shown < page.size()) {
-        m_formatting->show(page.at(shown).source, m_settings.values().m_bFormatOnLoad);
+        showSource(page.at(shown).source);
         if (page.first().isTop)
             AddressBarCombo->setEditText(page.first().document.URL);
     }
@@ -702,7 +707,7 @@ void MarkloomForm::chooseDocument(int index)
     if (!confirmDiscard())
         return;
     if (const std::optional<PageDocument> d = m_document.chooseDocument(index)) {
-        m_formatting->show(d->source, m_settings.values().m_bFormatOnLoad);
+        showSource(d->source);
         // The bar names the document shown, the page's address for the page.
         AddressBarCombo->setEditText(d->isTop ? WebBrowser1->LocationURL() : d->document.URL);
     }
@@ -733,7 +738,7 @@ void MarkloomForm::WebBrowser1_DocumentsRead(const QList<CompletedDocument> &doc
         return;
     }
     if (const std::optional<PageDocument> shown = m_document.documentsReadAgain(read)) {
-        m_formatting->show(shown->source, m_settings.values().m_bFormatOnLoad);
+        showSource(shown->source);
         AddressBarCombo->setEditText(WebBrowser1->LocationURL());
     } else
         m_services.prompts().message(this, QStringLiteral("このフレームは別のサイトのページのため、再取得できません。"));

@@ -126,6 +126,8 @@ private:
     void ID_WordWrap_Click();
     void ID_SyntaxColour_Click();
     void ID_Format_Click();
+    // A document's source into the pane, formatted when 読み込み時に整形 is on.
+    void showSource(const QString &source);
     void ID_FormatOnLoad_Click();
     void ID_Reread_Click();
     void ID_Reload_Click();

@@ -51,13 +51,19 @@ public:
     }
 };
 
-// The top-level document as the page's script world hands it over.
+// A document as the page's script world hands it over: [address, title,
+// markup, has a root] and, in a read again, whether it is the top.
+CompletedDocument documentFrom(const QVariantList &d, bool isTop)
+{
+    return CompletedDocument::make(isTop, d.at(3).toBool(), d.at(0).toString(), d.at(1).toString(), d.at(2).toString());
+}
+
 std::optional<CompletedDocument> topDocument(const QVariant &result)
 {
     const QVariantList d = result.toList();
     if (d.size() != 4)
         return std::nullopt;
-    return CompletedDocument::make(true, d.at(3).toBool(), d.at(0).toString(), d.at(1).toString(), d.at(2).toString());
+    return documentFrom(d, true);
 }
 
 } // namespace
@@ -268,9 +274,7 @@ void WebBrowser::perform(const NavActions &actions)
                                       for (const QVariant &item : result.toList()) {
                                           const QVariantList d = item.toList();
                                           if (d.size() == 5)
-                                              documents << CompletedDocument::make(
-                                                  d.at(4).toBool(), d.at(3).toBool(), d.at(0).toString(),
-                                                  d.at(1).toString(), d.at(2).toString());
+                                              documents << documentFrom(d, d.at(4).toBool());
                                       }
                                       if (m_page)
                                           perform(m_nav.rereadAnswered(token, documents));
