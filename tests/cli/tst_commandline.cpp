@@ -637,7 +637,7 @@ void TestCommandLine::runs()
         });
         return pids;
     };
-    QTRY_COMPARE_WITH_TIMEOUT(inSession(), QStringList(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(inSession(), QStringList(), 120000); // as the machine gets to them
 }
 
 void TestCommandLine::terminated_data()
