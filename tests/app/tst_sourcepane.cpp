@@ -394,11 +394,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    markloomtest::prepareEnvironment();
-    QApplication app(argc, argv);
-    TestSourcePane tc;
-    return QTest::qExec(&tc, argc, argv);
-}
+MARKLOOM_TEST_MAIN_WITH(TestSourcePane, QApplication)
 #include "tst_sourcepane.moc"

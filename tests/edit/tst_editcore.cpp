@@ -166,7 +166,7 @@ void TestEditCore::findStep_data()
     QTest::addColumn<QString>("needle");
     QTest::addColumn<int>("from");
     QTest::addColumn<bool>("matchCase");
-    QTest::addColumn<int>("hit");
+    QTest::addColumn<int>("hit"); // 0: found nowhere; -1: none after from, but before it
     QTest::newRow("case counts") << "abcABC" << "ABC" << 1 << true << 4;
     QTest::newRow("any case") << "abcABC" << "ABC" << 1 << false << 1;
     QTest::newRow("any case, from further on") << "aBa" << "A" << 2 << false << 3;
@@ -176,7 +176,8 @@ void TestEditCore::findStep_data()
     QTest::newRow("width still counts") << "ABC" << "ａｂｃ" << 1 << false << 0;
     QTest::newRow("other letters keep their case") << "éΑ" << "Éα" << 1 << false << 0;
     QTest::newRow("not letters") << "[@`{" << "{`@[" << 1 << false << 0;
-    QTest::newRow("beyond the text") << "abc" << "" << 4 << false << 0;
+    QTest::newRow("beyond the text") << "abc" << "" << 4 << false << -1;
+    QTest::newRow("past the last") << "abcABC" << "ABC" << 5 << true << -1;
 }
 
 void TestEditCore::findStep()
@@ -186,7 +187,10 @@ void TestEditCore::findStep()
     QFETCH(int, from);
     QFETCH(bool, matchCase);
     QFETCH(int, hit);
-    QCOMPARE(findstep::findNext(text, needle, from, matchCase), hit);
+    QCOMPARE(findstep::findNext(text, needle, from, matchCase), qMax(hit, 0));
+    if (hit <= 0)
+        QCOMPARE(findstep::noHitMessage(text, needle, from, matchCase),
+                 hit ? QStringLiteral("検索が終了しました。") : QStringLiteral("\"%1\"は見つかりません。").arg(needle));
 }
 
 void TestEditCore::format_data()

@@ -41,8 +41,6 @@ private Q_SLOTS:
     void cleanup();
     void keystrokeReachesFocusedControl_data();
     void keystrokeReachesFocusedControl();
-    void findSteps_data();
-    void findSteps();
     void findMemoryOutlivesTheWindow();
     void findWindowMovesOffTheHit();
     void enterSearchesAndKeepsTheKeyboard();
@@ -142,54 +140,6 @@ void TestEditWindows::keystrokeReachesFocusedControl()
     QCOMPARE(inPane ? bar->text() : m_pane->Text(), otherText);
 }
 
-void TestEditWindows::findSteps_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("changedText"); // replaces the text after the first click when not empty
-    QTest::addColumn<QStringList>("needles"); // one per click; a leading "~": the case box unticked
-    QTest::addColumn<QStringList>("expected"); // selection "start+length", "end" or "nowhere"
-    const QString same;
-    QTest::newRow("abcabc") << "abcabc" << same << QStringList(4, "abc") << QStringList{"0+3", "3+3", "end", "0+3"};
-    QTest::newRow("case box unticked") << "xAbc abc" << same << QStringList(3, "~aBC")
-                                       << QStringList{"1+3", "5+3", "end"};
-    QTest::newRow("changed text found nowhere") << "abcx" << same << QStringList{"b", "z"}
-                                                << QStringList{"1+1", "nowhere"};
-    QTest::newRow("text changed between clicks") << "abcabc" << "abcxabc" << QStringList(2, "abc")
-                                                 << QStringList{"0+3", "4+3"};
-    QTest::newRow("japanese beside non-BMP") << "\U0001F600日本\U0001F600日本" << same << QStringList(3, "日本")
-                                             << QStringList{"2+2", "6+2", "end"};
-}
-
-void TestEditWindows::findSteps()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, changedText);
-    QFETCH(QStringList, needles);
-    QFETCH(QStringList, expected);
-    m_pane->SetText(text);
-    FindAndReplaceDialog *find = openFind();
-    QVERIFY(find);
-    QStringList messages;
-    for (int i = 0; i < needles.size(); ++i) {
-        const QString before = selection(m_pane);
-        find->MatchCaseCheck->setChecked(!needles[i].startsWith(QLatin1Char('~')));
-        needles[i].remove(QLatin1Char('~'));
-        find->FindComb->setEditText(needles[i]);
-        QTest::mouseClick(find->FindButton, Qt::LeftButton);
-        const bool end = expected[i] == QLatin1String("end") || expected[i] == QLatin1String("nowhere");
-        if (end) // "nowhere": a pass from the top found nothing at all
-            messages << (expected[i] == QLatin1String("end") ? QStringLiteral("検索が終了しました。")
-                                                              : QStringLiteral("\"%1\"は見つかりません。").arg(needles[i]));
-        QCOMPARE(selection(m_pane), end ? before : expected[i]);
-        QCOMPARE(find->searchPos(), end ? 0 : m_pane->SelStart() + 2);
-        QCOMPARE(m_prompts->messages, messages);
-        if (i == 0 && !changedText.isEmpty()) {
-            m_pane->SetText(changedText);
-            QCOMPARE(openFind(), find); // reopening keeps the position too
-        }
-    }
-}
-
 // Closing the find window loses nothing: 次を検索 goes on with the last text
 // from the caret, past a hit selected there, and starts from the top after
 // the end; reopened, the window has its texts, its case box and the last text
@@ -244,7 +194,7 @@ void TestEditWindows::findWindowMovesOffTheHit()
 // never types over the one selected.
 void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
 {
-    const QString text = QStringLiteral("find me, find me");
+    const QString text = QStringLiteral(u"\U0001F600find me, find me"); // positions count UTF-16 units
     m_pane->SetText(text);
     FindAndReplaceDialog *find = openFind();
     QVERIFY(find->isWindow() && !find->parentWidget() && !find->isTopmost());
@@ -252,11 +202,12 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     QTRY_VERIFY(find->FindComb->lineEdit()->hasFocus());
     QTest::keyClicks(find->FindComb, QStringLiteral("find"));
     QTest::keyClick(find->FindComb, Qt::Key_Return);
-    QCOMPARE(selection(m_pane), QStringLiteral("0+4"));
+    QCOMPARE(selection(m_pane), QStringLiteral("2+4"));
+    QCOMPARE(find->searchPos(), 4); // 1-based, one past the hit's start
     QCoreApplication::processEvents(); // a window activated by the hit would take the keys from here on
     QVERIFY(find->FindComb->lineEdit()->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(selection(m_pane), QStringLiteral("9+4"));
+    QCOMPARE(selection(m_pane), QStringLiteral("11+4"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(m_prompts->messages, QStringList{QStringLiteral("検索が終了しました。")});
     QVERIFY(find->FindComb->lineEdit()->hasFocus());
@@ -274,6 +225,7 @@ void TestEditWindows::enterSearchesAndKeepsTheKeyboard()
     find->FindComb->setEditText(QStringLiteral("absent"));
     find->FindButton->click();
     QVERIFY(!topmostDuringMessage && find->isTopmost());
+    QCOMPARE(m_prompts->messages.last(), QStringLiteral("\"absent\"は見つかりません。"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_VERIFY(!m_form->findDialog());
     QVERIFY(!openFind()->isTopmost() && m_form->findDialog()->searchPos() == 0); // a new one

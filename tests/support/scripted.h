@@ -91,12 +91,4 @@ Scripted installScripted(Window &window)
 } // namespace markloomtest
 
 // main() of a test with widgets but no web engine.
-#define MARKLOOM_WIDGET_TEST_MAIN(TestClass)                                                                 \
-    int main(int argc, char *argv[])                                                                         \
-    {                                                                                                        \
-        markloomtest::prepareEnvironment();                                                                  \
-        QApplication app(argc, argv);                                                                        \
-        TestClass tc;                                                                                        \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
-        return QTest::qExec(&tc, argc, argv);                                                                \
-    }
+#define MARKLOOM_WIDGET_TEST_MAIN(TestClass) MARKLOOM_TEST_MAIN_WITH(TestClass, QApplication)

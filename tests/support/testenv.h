@@ -90,13 +90,15 @@ inline QStringList descendants(int depth)
 
 } // namespace markloomtest
 
-// main() of a test without widgets.
-#define MARKLOOM_CORE_TEST_MAIN(TestClass)                                                                   \
+// main() of a test: App is the application class; the rest runs before it is made.
+#define MARKLOOM_TEST_MAIN_WITH(TestClass, App, ...)                                                         \
     int main(int argc, char *argv[])                                                                         \
     {                                                                                                        \
         markloomtest::prepareEnvironment();                                                                  \
-        QCoreApplication app(argc, argv);                                                                    \
+        __VA_ARGS__;                                                                                         \
+        App app(argc, argv);                                                                                 \
         TestClass tc;                                                                                        \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&tc, argc, argv);                                                                \
     }
+#define MARKLOOM_CORE_TEST_MAIN(TestClass) MARKLOOM_TEST_MAIN_WITH(TestClass, QCoreApplication)

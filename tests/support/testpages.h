@@ -56,13 +56,5 @@ private:
 
 // main() of a test with widgets and the browser.
 #define MARKLOOM_UI_TEST_MAIN(TestClass)                                                                     \
-    int main(int argc, char *argv[])                                                                         \
-    {                                                                                                        \
-        markloomtest::prepareEnvironment();                                                                  \
-        markloomtest::registerSchemes();                                                                     \
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                          \
-        QApplication app(argc, argv);                                                                        \
-        TestClass tc;                                                                                        \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
-        return QTest::qExec(&tc, argc, argv);                                                                \
-    }
+    MARKLOOM_TEST_MAIN_WITH(TestClass, QApplication, markloomtest::registerSchemes();                        \
+                            QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts))
