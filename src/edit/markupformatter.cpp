@@ -281,7 +281,9 @@ public:
             const Token r = b >= m_n ? endEdge() : read(b);
             gap(gapBegin, b, r, preserved);
             m_pos = r.end;
-            m_prev = r;
+            // Field by field: a copy as a whole reads, in wide loads, what was
+            // just written in narrow stores, and waits for them.
+            m_prev = Prev{r.kind, r.listed, r.anchor, r.pushed};
             if (r.kind == Kind::Edge) {
                 append(m_flushed, m_n);
                 m_finished = true;
@@ -411,12 +413,18 @@ private:
         return gt < 0 ? -1 : gt + 1;
     }
 
+    // What a tag's attributes say, as bits: kept in a register while the tag
+    // is read, where fields written one by one and read as a whole would stall.
+    enum : unsigned {
+        SelfClosingTag = 1u << 0,
+        HiddenAttribute = 1u << 1, // the hidden attribute
+        DisplayStyle = 1u << 2,    // a style attribute that names display
+        WhiteSpaceStyle = 1u << 3, // ... or white-space
+    };
+
     struct TagEnd {
         qsizetype end = -1; // past '>', -1: the text ends inside the tag
-        bool selfClosing = false;
-        bool hidden = false;     // the hidden attribute
-        bool display = false;    // a style attribute that names display
-        bool whiteSpace = false; // ... or white-space
+        unsigned says = 0;
     };
 
     bool valueNames(qsizetype from, qsizetype to, std::string_view word) const
@@ -428,22 +436,22 @@ private:
         return false;
     }
 
-    void attribute(TagEnd &t, qsizetype name, qsizetype nameEnd, qsizetype value, qsizetype valueEnd) const
+    unsigned attribute(qsizetype name, qsizetype nameEnd, qsizetype value, qsizetype valueEnd) const
     {
         const qsizetype length = nameEnd - name;
         if (length == 6 && startsWith(name, "hidden", true))
-            t.hidden = true;
-        else if (length == 5 && startsWith(name, "style", true) && value >= 0) {
-            t.display = t.display || valueNames(value, valueEnd, "display");
-            t.whiteSpace = t.whiteSpace || valueNames(value, valueEnd, "white-space");
-        }
+            return HiddenAttribute;
+        if (length == 5 && startsWith(name, "style", true) && value >= 0)
+            return (valueNames(value, valueEnd, "display") ? DisplayStyle : 0u)
+                   | (valueNames(value, valueEnd, "white-space") ? WhiteSpaceStyle : 0u);
+        return 0;
     }
 
     // Attributes as browsers read them: a quoted value may hold '>' and '<'.
     TagEnd tagEnd(qsizetype i) const
     {
         enum State { BeforeName, Name, AfterName, BeforeValue, Unquoted, AfterQuoted, SelfClosing };
-        TagEnd t;
+        unsigned says = 0;
         State state = BeforeName;
         qsizetype name = -1, nameStop = -1, value = -1;
         while (i < m_n) {
@@ -451,7 +459,7 @@ private:
             switch (state) {
             case BeforeName:
                 if (c == '>')
-                    return t.end = i + 1, t;
+                    return {i + 1, says};
                 if (c == '/')
                     state = SelfClosing;
                 else if (!isSpace(c))
@@ -476,7 +484,7 @@ private:
                     ++i;
                     state = BeforeValue;
                 } else {
-                    attribute(t, name, nameStop, -1, -1);
+                    says |= attribute(name, nameStop, -1, -1);
                     state = BeforeName;
                 }
                 break;
@@ -484,12 +492,12 @@ private:
                 if (c == '"' || c == '\'') {
                     const qsizetype close = findChar(m_s, i + 1, m_n, static_cast<char>(c));
                     if (close < 0)
-                        return t;
-                    attribute(t, name, nameStop, i + 1, close);
+                        return {};
+                    says |= attribute(name, nameStop, i + 1, close);
                     i = close + 1;
                     state = AfterQuoted;
                 } else if (c == '>') {
-                    attribute(t, name, nameStop, i, i);
+                    says |= attribute(name, nameStop, i, i);
                     state = BeforeName;
                 } else if (isSpace(c)) {
                     ++i;
@@ -501,15 +509,13 @@ private:
             case Unquoted:
                 while (i < m_n && !isIn(m_s[i], Space | Greater))
                     ++i;
-                attribute(t, name, nameStop, value, i);
+                says |= attribute(name, nameStop, value, i);
                 state = BeforeName;
                 break;
             case AfterQuoted:
             case SelfClosing:
-                if (c == '>') {
-                    t.selfClosing = state == SelfClosing;
-                    return t.end = i + 1, t;
-                }
+                if (c == '>')
+                    return {i + 1, says | (state == SelfClosing ? SelfClosingTag : 0u)};
                 if (state == AfterQuoted && c == '/') {
                     state = SelfClosing;
                     ++i;
@@ -519,7 +525,7 @@ private:
                 break;
             }
         }
-        return t;
+        return {};
     }
 
     qsizetype nameEnd(qsizetype i) const
@@ -733,9 +739,9 @@ private:
         if (tag.end < 0)
             return textTo(m_n); // the text ends inside the tag: left as it is
         quint32 flags = element(hash, b + 1, nameStop);
-        if (tag.hidden || tag.display)
+        if (tag.says & (HiddenAttribute | DisplayStyle))
             flags &= ~(Outer | Inner);
-        if (tag.whiteSpace)
+        if (tag.says & WhiteSpaceStyle)
             flags |= Preserve;
         const bool foreign = foreignHere();
         if (!foreign)
@@ -761,7 +767,7 @@ private:
             }
             return t;
         }
-        if ((flags & Void) || (tag.selfClosing && (foreign || (flags & Foreign)))) {
+        if ((flags & Void) || ((tag.says & SelfClosingTag) && (foreign || (flags & Foreign)))) {
             t.rightEdge = t.leftEdge;
             return t;
         }
@@ -908,7 +914,13 @@ private:
     bool m_finished = false;
     std::basic_string<Char> m_indent; // a line break, then spaces for the deepest level
     qsizetype m_breakLength = 1;
-    Token m_prev;                 // before the gap; the start of the text at first
+    // What a gap needs of the item before it; the start of the text at first.
+    struct Prev {
+        Kind kind = Kind::Edge;
+        bool listed = false;
+        bool anchor = true;
+        qsizetype pushed = -1;
+    } m_prev;
     bool m_lastRightEdge = true;  // after the last shown item
     std::vector<Open> m_stack;
     qsizetype m_preserve = 0;     // open elements that keep their white space
