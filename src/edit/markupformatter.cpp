@@ -680,7 +680,10 @@ private:
         return m_n;
     }
 
-    Token read(qsizetype b)
+    // Reading a token and deciding its gap are inlined into the loop (here and
+    // below): a call apiece, each passing a token through memory, took a sixth
+    // of the time.
+    Q_ALWAYS_INLINE Token read(qsizetype b)
     {
         if (m_s[b] != '<' || !isMarkup(b))
             return text(b);
@@ -731,7 +734,7 @@ private:
         return m_n;
     }
 
-    Token startTag(qsizetype b)
+    Q_ALWAYS_INLINE Token startTag(qsizetype b)
     {
         quint32 hash;
         const qsizetype nameStop = hashedName(b + 1, hash);
@@ -780,7 +783,7 @@ private:
         return t;
     }
 
-    Token endTag(qsizetype b)
+    Q_ALWAYS_INLINE Token endTag(qsizetype b)
     {
         quint32 hash;
         const qsizetype nameStop = hashedName(b + 2, hash);
@@ -882,7 +885,7 @@ private:
 
     // A gap breaks when it wants to and a line edge is on one side of it,
     // counting past what is never shown.
-    void gap(qsizetype begin, qsizetype end, const Token &r, bool preserved)
+    Q_ALWAYS_INLINE void gap(qsizetype begin, qsizetype end, const Token &r, bool preserved)
     {
         const bool edge = m_prev.kind == Kind::Edge || r.kind == Kind::Edge;
         const bool wanted = !preserved && !r.emptyPair
