@@ -3,6 +3,7 @@
 #include "cli/headless.h"
 #include "cli/options.h"
 #include "cli/output.h"
+#include "platform/largeblocks.h"
 #include "platform/profilefolders.h"
 
 #include <QApplication>
@@ -50,6 +51,7 @@ void displayHandler(QtMsgType type, const QMessageLogContext &context, const QSt
 
 int main(int argc, char *argv[])
 {
+    returnLargeBlocksAtOnce();
     // A closed pipe or stream is a write that fails, never the end of the
     // program without a word.
     std::signal(SIGPIPE, SIG_IGN);

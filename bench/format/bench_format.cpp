@@ -8,6 +8,7 @@
 #include "edit/markupformatter.h"
 #include "edit/paneformatter.h"
 #include "minifiedpage.h"
+#include "platform/largeblocks.h"
 #include "platform/sourcepane.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ void resetPeak()
 
 int main(int argc, char *argv[])
 {
+    returnLargeBlocksAtOnce(); // as the program does
     QApplication app(argc, argv);
     int sizeMb = 10;
     int paneMb = 50;

@@ -188,10 +188,30 @@ constexpr unsigned code(C c)
     return static_cast<std::make_unsigned_t<C>>(c);
 }
 
+// The ASCII characters a tag's syntax turns on, by class: one look-up
+// stands for a chain of comparisons in the loops over names and values.
+enum : unsigned char { Space = 1, Slash = 2, Greater = 4, Equals = 8 };
+constexpr std::array<unsigned char, 128> kClasses = [] {
+    std::array<unsigned char, 128> t{};
+    for (const char c : {' ', '\n', '\t', '\r', '\f'})
+        t[static_cast<size_t>(c)] = Space;
+    t['/'] = Slash;
+    t['>'] = Greater;
+    t['='] = Equals;
+    return t;
+}();
+
+template <class C>
+constexpr bool isIn(C c, unsigned classes)
+{
+    const unsigned u = code(c);
+    return u < kClasses.size() && (kClasses[u] & classes);
+}
+
 template <class C>
 constexpr bool isSpace(C c)
 {
-    return c == ' ' || c == '\n' || c == '\t' || c == '\r' || c == '\f';
+    return isIn(c, Space);
 }
 
 template <class C>
@@ -230,7 +250,7 @@ class Formatter<Char>::Scan
 {
 public:
     Scan(std::basic_string_view<Char> text, bool pieces)
-        : m_s(text.data()), m_n(static_cast<qsizetype>(text.size())), m_pieceSize(pieces ? kPiece : m_n + m_n / 4 + 1)
+        : m_s(text.data()), m_n(static_cast<qsizetype>(text.size())), m_inPieces(pieces)
     {
         // Breaks are CR LF in a text that has one, else LF, else CR if it has
         // one: formatting the result again chooses the same.
@@ -240,8 +260,11 @@ public:
         const bool lf = !crlf && findChar(m_s, 0, m_n, '\n') >= 0;
         const std::string_view lineBreak = crlf ? "\r\n" : (lf || !loneCr) ? "\n" : "\r";
         m_breakLength = static_cast<qsizetype>(lineBreak.size());
-        m_indent = std::string(lineBreak) + std::string(2 * kMaxIndent, ' ');
-        startPiece();
+        m_indent.assign(lineBreak.begin(), lineBreak.end());
+        m_indent.append(2 * kMaxIndent, Char(' '));
+        // Room for what formatting usually adds; past it the text grows in place.
+        const qsizetype room = m_n + m_n / 2 + 256;
+        startPiece(m_inPieces ? qMin(room, kPiece) : room);
     }
 
     bool step(qsizetype budget)
@@ -258,7 +281,9 @@ public:
             const Token r = b >= m_n ? endEdge() : read(b);
             gap(gapBegin, b, r, preserved);
             m_pos = r.end;
-            m_prev = r;
+            // Field by field: a copy as a whole reads, in wide loads, what was
+            // just written in narrow stores, and waits for them.
+            m_prev = Prev{r.kind, r.listed, r.anchor, r.pushed};
             if (r.kind == Kind::Edge) {
                 append(m_flushed, m_n);
                 m_finished = true;
@@ -271,6 +296,9 @@ public:
     qsizetype size() const { return m_n; }
     std::vector<Text> takePieces()
     {
+        m_out.resize(m_used);
+        if (!m_inPieces)
+            m_out.squeeze();
         if (!m_out.isEmpty() || m_pieces.empty())
             m_pieces.push_back(std::move(m_out));
         return std::move(m_pieces);
@@ -348,7 +376,7 @@ private:
         return true;
     }
 
-    bool delimiter(qsizetype i) const { return i < m_n && (isSpace(m_s[i]) || m_s[i] == '/' || m_s[i] == '>'); }
+    bool delimiter(qsizetype i) const { return i < m_n && isIn(m_s[i], Space | Slash | Greater); }
 
     bool isMarkup(qsizetype i) const
     {
@@ -385,12 +413,18 @@ private:
         return gt < 0 ? -1 : gt + 1;
     }
 
+    // What a tag's attributes say, as bits: kept in a register while the tag
+    // is read, where fields written one by one and read as a whole would stall.
+    enum : unsigned {
+        SelfClosingTag = 1u << 0,
+        HiddenAttribute = 1u << 1, // the hidden attribute
+        DisplayStyle = 1u << 2,    // a style attribute that names display
+        WhiteSpaceStyle = 1u << 3, // ... or white-space
+    };
+
     struct TagEnd {
         qsizetype end = -1; // past '>', -1: the text ends inside the tag
-        bool selfClosing = false;
-        bool hidden = false;     // the hidden attribute
-        bool display = false;    // a style attribute that names display
-        bool whiteSpace = false; // ... or white-space
+        unsigned says = 0;
     };
 
     bool valueNames(qsizetype from, qsizetype to, std::string_view word) const
@@ -402,22 +436,22 @@ private:
         return false;
     }
 
-    void attribute(TagEnd &t, qsizetype name, qsizetype nameEnd, qsizetype value, qsizetype valueEnd) const
+    unsigned attribute(qsizetype name, qsizetype nameEnd, qsizetype value, qsizetype valueEnd) const
     {
         const qsizetype length = nameEnd - name;
         if (length == 6 && startsWith(name, "hidden", true))
-            t.hidden = true;
-        else if (length == 5 && startsWith(name, "style", true) && value >= 0) {
-            t.display = t.display || valueNames(value, valueEnd, "display");
-            t.whiteSpace = t.whiteSpace || valueNames(value, valueEnd, "white-space");
-        }
+            return HiddenAttribute;
+        if (length == 5 && startsWith(name, "style", true) && value >= 0)
+            return (valueNames(value, valueEnd, "display") ? DisplayStyle : 0u)
+                   | (valueNames(value, valueEnd, "white-space") ? WhiteSpaceStyle : 0u);
+        return 0;
     }
 
     // Attributes as browsers read them: a quoted value may hold '>' and '<'.
     TagEnd tagEnd(qsizetype i) const
     {
         enum State { BeforeName, Name, AfterName, BeforeValue, Unquoted, AfterQuoted, SelfClosing };
-        TagEnd t;
+        unsigned says = 0;
         State state = BeforeName;
         qsizetype name = -1, nameStop = -1, value = -1;
         while (i < m_n) {
@@ -425,7 +459,7 @@ private:
             switch (state) {
             case BeforeName:
                 if (c == '>')
-                    return t.end = i + 1, t;
+                    return {i + 1, says};
                 if (c == '/')
                     state = SelfClosing;
                 else if (!isSpace(c))
@@ -433,7 +467,7 @@ private:
                 ++i;
                 break;
             case Name:
-                while (i < m_n && !isSpace(m_s[i]) && m_s[i] != '/' && m_s[i] != '>' && m_s[i] != '=')
+                while (i < m_n && !isIn(m_s[i], Space | Slash | Greater | Equals))
                     ++i;
                 nameStop = i;
                 if (i < m_n && m_s[i] == '=') {
@@ -450,7 +484,7 @@ private:
                     ++i;
                     state = BeforeValue;
                 } else {
-                    attribute(t, name, nameStop, -1, -1);
+                    says |= attribute(name, nameStop, -1, -1);
                     state = BeforeName;
                 }
                 break;
@@ -458,12 +492,12 @@ private:
                 if (c == '"' || c == '\'') {
                     const qsizetype close = findChar(m_s, i + 1, m_n, static_cast<char>(c));
                     if (close < 0)
-                        return t;
-                    attribute(t, name, nameStop, i + 1, close);
+                        return {};
+                    says |= attribute(name, nameStop, i + 1, close);
                     i = close + 1;
                     state = AfterQuoted;
                 } else if (c == '>') {
-                    attribute(t, name, nameStop, i, i);
+                    says |= attribute(name, nameStop, i, i);
                     state = BeforeName;
                 } else if (isSpace(c)) {
                     ++i;
@@ -473,17 +507,15 @@ private:
                 }
                 break;
             case Unquoted:
-                while (i < m_n && !isSpace(m_s[i]) && m_s[i] != '>')
+                while (i < m_n && !isIn(m_s[i], Space | Greater))
                     ++i;
-                attribute(t, name, nameStop, value, i);
+                says |= attribute(name, nameStop, value, i);
                 state = BeforeName;
                 break;
             case AfterQuoted:
             case SelfClosing:
-                if (c == '>') {
-                    t.selfClosing = state == SelfClosing;
-                    return t.end = i + 1, t;
-                }
+                if (c == '>')
+                    return {i + 1, says | (state == SelfClosing ? SelfClosingTag : 0u)};
                 if (state == AfterQuoted && c == '/') {
                     state = SelfClosing;
                     ++i;
@@ -493,22 +525,28 @@ private:
                 break;
             }
         }
-        return t;
+        return {};
     }
 
     qsizetype nameEnd(qsizetype i) const
     {
-        while (i < m_n && !isSpace(m_s[i]) && m_s[i] != '/' && m_s[i] != '>')
+        while (i < m_n && !isIn(m_s[i], Space | Slash | Greater))
             ++i;
         return i;
     }
 
-    // FNV-1a of the name in lower case, and its flags.
-    std::pair<quint32, quint32> element(qsizetype from, qsizetype to) const
+    // The end of a tag's name, and its FNV-1a in lower case on the way.
+    qsizetype hashedName(qsizetype i, quint32 &hash) const
     {
-        quint32 hash = kFnvBasis;
-        for (qsizetype i = from; i < to; ++i)
+        hash = kFnvBasis;
+        for (; i < m_n && !isIn(m_s[i], Space | Slash | Greater); ++i)
             hash = (hash ^ lower(m_s[i])) * kFnvPrime;
+        return i;
+    }
+
+    // The flags of the element so named and hashed.
+    quint32 element(quint32 hash, qsizetype from, qsizetype to) const
+    {
         const auto &table = elementTable();
         for (size_t i = hash % table.size(); !table[i].name.empty(); i = (i + 1) % table.size()) {
             const Slot &slot = table[i];
@@ -518,9 +556,9 @@ private:
             while (k < to - from && lower(m_s[from + k]) == static_cast<unsigned char>(slot.name[size_t(k)]))
                 ++k;
             if (k == to - from)
-                return {hash, slot.flags};
+                return slot.flags;
         }
-        return {hash, 0};
+        return 0;
     }
 
     void popTo(qsizetype k)
@@ -642,7 +680,10 @@ private:
         return m_n;
     }
 
-    Token read(qsizetype b)
+    // Reading a token and deciding its gap are inlined into the loop (here and
+    // below): a call apiece, each passing a token through memory, took a sixth
+    // of the time.
+    Q_ALWAYS_INLINE Token read(qsizetype b)
     {
         if (m_s[b] != '<' || !isMarkup(b))
             return text(b);
@@ -693,16 +734,17 @@ private:
         return m_n;
     }
 
-    Token startTag(qsizetype b)
+    Q_ALWAYS_INLINE Token startTag(qsizetype b)
     {
-        const qsizetype nameStop = nameEnd(b + 1);
+        quint32 hash;
+        const qsizetype nameStop = hashedName(b + 1, hash);
         const TagEnd tag = tagEnd(nameStop);
         if (tag.end < 0)
             return textTo(m_n); // the text ends inside the tag: left as it is
-        auto [hash, flags] = element(b + 1, nameStop);
-        if (tag.hidden || tag.display)
+        quint32 flags = element(hash, b + 1, nameStop);
+        if (tag.says & (HiddenAttribute | DisplayStyle))
             flags &= ~(Outer | Inner);
-        if (tag.whiteSpace)
+        if (tag.says & WhiteSpaceStyle)
             flags |= Preserve;
         const bool foreign = foreignHere();
         if (!foreign)
@@ -728,7 +770,7 @@ private:
             }
             return t;
         }
-        if ((flags & Void) || (tag.selfClosing && (foreign || (flags & Foreign)))) {
+        if ((flags & Void) || ((tag.says & SelfClosingTag) && (foreign || (flags & Foreign)))) {
             t.rightEdge = t.leftEdge;
             return t;
         }
@@ -741,13 +783,13 @@ private:
         return t;
     }
 
-    Token endTag(qsizetype b)
+    Q_ALWAYS_INLINE Token endTag(qsizetype b)
     {
-        const qsizetype nameStop = nameEnd(b + 2);
+        quint32 hash;
+        const qsizetype nameStop = hashedName(b + 2, hash);
         const TagEnd tag = tagEnd(nameStop);
         if (tag.end < 0)
             return textTo(m_n);
-        const auto [hash, flags] = element(b + 2, nameStop);
         Token t;
         t.kind = Kind::End;
         t.end = tag.end;
@@ -769,37 +811,58 @@ private:
         // An end tag with nothing open to close: taken as shown inline markup.
         t.level = level();
         t.shown = m_hidden == 0;
-        t.listed = flags & Listed;
+        t.listed = element(hash, b + 2, nameStop) & Listed;
         t.anchor = t.listed;
         t.leftEdge = t.rightEdge = false;
         return t;
     }
 
-    // Output goes in pieces of about kPiece: nothing is copied as it grows, and
-    // a pane can free each once it has taken it.
-    void startPiece() { m_out.reserve(qMin(m_pieceSize, m_n - m_pos + m_n / 8) + 256); }
+    // Output goes in pieces of at most kPiece, each written to its end
+    // (nothing is copied as it grows, and a pane can free each once it has
+    // taken it), or in one that grows in place. Copies are plain memcpy into
+    // the room made: most are a few characters, a tag or an indent.
+    void startPiece(qsizetype room)
+    {
+        m_out = Text();
+        m_out.resize(room);
+        m_base = reinterpret_cast<Char *>(m_out.data());
+        m_used = 0;
+    }
+
+    void put(const Char *from, qsizetype n)
+    {
+        if (n > m_out.size() - m_used) [[unlikely]]
+            return putBeyond(from, n);
+        std::memcpy(m_base + m_used, from, static_cast<size_t>(n) * sizeof(Char));
+        m_used += n;
+    }
+
+    // What does not fit: the text grows, or the piece is filled and the rest
+    // goes in the next.
+    Q_NEVER_INLINE void putBeyond(const Char *from, qsizetype n)
+    {
+        while (n > m_out.size() - m_used) {
+            if (!m_inPieces) {
+                m_out.resize(qMax(m_out.size() + m_out.size() / 2, m_used + n));
+                m_base = reinterpret_cast<Char *>(m_out.data());
+                break;
+            }
+            const qsizetype k = m_out.size() - m_used;
+            std::memcpy(m_base + m_used, from, static_cast<size_t>(k) * sizeof(Char));
+            from += k;
+            n -= k;
+            m_used += k;
+            m_pieces.push_back(std::move(m_out));
+            startPiece(qMin(kPiece, qMax(n, m_n - m_pos + m_n / 8 + 256)));
+        }
+        std::memcpy(m_base + m_used, from, static_cast<size_t>(n) * sizeof(Char));
+        m_used += n;
+    }
 
     void append(qsizetype from, qsizetype to)
     {
-        if (to <= from)
-            return;
-        if (m_out.size() >= m_pieceSize) {
-            m_pieces.push_back(std::move(m_out));
-            m_out = Text();
-            startPiece();
-        }
-        if constexpr (std::is_same_v<Char, char>)
-            m_out.append(m_s + from, to - from);
-        else
-            m_out.append(reinterpret_cast<const QChar *>(m_s + from), to - from);
-    }
-
-    void appendAscii(const char *ascii, qsizetype n)
-    {
-        if constexpr (std::is_same_v<Char, char>)
-            m_out.append(ascii, n);
-        else
-            m_out.append(QLatin1String(ascii, n));
+        if (to > from)
+            put(m_s + from, to - from);
     }
 
     void replace(const Gap &g)
@@ -808,7 +871,7 @@ private:
         m_flushed = g.end;
         if (g.atEdge)
             return;
-        appendAscii(m_indent.data(), m_breakLength + 2 * g.level);
+        put(m_indent.data(), m_breakLength + 2 * g.level);
     }
 
     void decidePending(bool breaks)
@@ -822,7 +885,7 @@ private:
 
     // A gap breaks when it wants to and a line edge is on one side of it,
     // counting past what is never shown.
-    void gap(qsizetype begin, qsizetype end, const Token &r, bool preserved)
+    Q_ALWAYS_INLINE void gap(qsizetype begin, qsizetype end, const Token &r, bool preserved)
     {
         const bool edge = m_prev.kind == Kind::Edge || r.kind == Kind::Edge;
         const bool wanted = !preserved && !r.emptyPair
@@ -848,19 +911,27 @@ private:
 
     const Char *m_s;
     qsizetype m_n;
-    qsizetype m_pieceSize;
+    bool m_inPieces;
     qsizetype m_pos = 0;
     qsizetype m_flushed = 0;
     bool m_finished = false;
-    std::string m_indent;      // a line break, then spaces for the deepest level
+    std::basic_string<Char> m_indent; // a line break, then spaces for the deepest level
     qsizetype m_breakLength = 1;
-    Token m_prev;                 // before the gap; the start of the text at first
+    // What a gap needs of the item before it; the start of the text at first.
+    struct Prev {
+        Kind kind = Kind::Edge;
+        bool listed = false;
+        bool anchor = true;
+        qsizetype pushed = -1;
+    } m_prev;
     bool m_lastRightEdge = true;  // after the last shown item
     std::vector<Open> m_stack;
     qsizetype m_preserve = 0;     // open elements that keep their white space
     qsizetype m_hidden = 0;       // open elements never shown (a template's content)
     std::vector<Gap> m_pending;
-    Text m_out;
+    Text m_out; // sized to its room; m_used of it written
+    Char *m_base = nullptr;
+    qsizetype m_used = 0;
     std::vector<Text> m_pieces;
 };
 

@@ -156,6 +156,11 @@ QString decode(QByteArrayView utf8)
     return decoder.decode(utf8);
 }
 
+// Room made for a text beyond its own bytes. Handing out the text as one
+// block needs more than a byte of room past it; with less, the editor moves
+// the whole text to a larger block, which for a moment takes twice its memory.
+constexpr long kSpareRoom = 2;
+
 int digits(long n)
 {
     return static_cast<int>(QString::number(n).size());
@@ -296,7 +301,7 @@ void SourcePane::appendInPieces(QStringView text)
     // copy of a large page would cost as much as the editor's own.
     if (text.isEmpty())
         return;
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8Length(text) + 1));
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + utf8Length(text) + kSpareRoom));
     forEachUtf8Piece(text, [this](const QByteArray &piece) {
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
         return true;
@@ -309,7 +314,7 @@ void SourcePane::appendPieces(std::vector<QByteArray> &pieces)
     qsizetype size = 0;
     for (const QByteArray &piece : pieces)
         size += piece.size();
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + size + 1));
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(SendScintilla(SCI_GETLENGTH) + size + kSpareRoom));
     for (QByteArray &piece : pieces) {
         SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.constData());
         piece = QByteArray();

@@ -202,12 +202,12 @@ void TestEditCore::format_data()
     QTest::newRow("nested blocks") << "<div><section><p>a</p></section></div>"
                                    << "<div>\n  <section>\n    <p>\n      a\n    </p>\n  </section>\n</div>";
     QTest::newRow("inline run untouched") << "<p>a <b>b</b>  c<i>d</i></p>" << "<p>\n  a <b>b</b>  c<i>d</i>\n</p>";
-    QTest::newRow("white space at a block replaced") << " x \t<div> y </div>\n\nz " << " x\n<div>\n  y\n</div>\nz ";
+    QTest::newRow("white space at a block replaced") << " x \t<div> y </div>\n\f\nz " << " x\n<div>\n  y\n</div>\nz ";
     QTest::newRow("br, empty elements") << "a<br>b<div></div><p> </p>" << "a\n<br>\nb\n<div></div>\n<p> </p>";
     // Inline-level: only their insides are line edges (svg, whose title is markup), or nothing (iframe).
     QTest::newRow("iframe and svg in a line")
-        << "a<iframe src=x><p></iframe>b<svg><title>t</title><g></g><path/></svg>c"
-        << "a<iframe src=x><p></iframe>b<svg>\n  <title>\n    t\n  </title>\n  <g></g><path/>\n</svg>c";
+        << "a<iframe src=x><p></iframe>b<svg><g></g><path/><title>t</title></svg>c"
+        << "a<iframe src=x><p></iframe>b<svg>\n  <g></g><path/>\n  <title>\n    t\n  </title>\n</svg>c";
     // Never shown: they neither make an edge nor hide one.
     QTest::newRow("script between") << "a<script>x</script>b<div><script>y</script>c</div>"
                                     << "a<script>x</script>b\n<div>\n  <script>y</script>\n  c\n</div>";
@@ -239,8 +239,9 @@ void TestEditCore::format_data()
                                           "      1\n    <td>\n      2\n  <tr>\n    <td>\n      3\n</table>\n<p>\n  c\n"
                                           "<div>\n  d";
     QTest::newRow("broken at the end") << "<div>a</div><p class=\"x>" << "<div>\n  a\n</div>\n<p class=\"x>";
-    QTest::newRow("stray markup") << "<div></span></><?x?><p>a</b><iframe></iframe></div>"
-                                  << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a</b><iframe></iframe>\n</div>";
+    QTest::newRow("stray markup") << "<div></span></><?x?><p>a</b><iframe></iframe></div><center></h1>c"
+                                  << "<div>\n  </span></>\n  <?x?>\n  <p>\n    a</b><iframe></iframe>\n</div>\n"
+                                     "<center>\n  </h1>c";
     QTest::newRow("p over button") << "<p><button><hr></button></p>" << "<p>\n  <button>\n    <hr>\n  </button>\n</p>";
     QTest::newRow("crlf source") << "\n<div><p>a</p>\r\n</div>\r\n" << "<div>\r\n  <p>\r\n    a\r\n  </p>\r\n</div>";
     QTest::newRow("lone cr source") << "<p>a</p>\r" << "<p>\r  a\r</p>";
@@ -250,11 +251,9 @@ void TestEditCore::format_data()
     QTest::newRow("head") << "<head><title> t </title><meta charset=utf-8><link rel=x></head><body>x</body>"
                           << "<head>\n  <title> t </title>\n  <meta charset=utf-8>\n  <link rel=x>\n</head>\n"
                              "<body>\n  x\n</body>";
-    QString deep, deepFormatted;
-    for (int i = 0; i < 40; ++i) {
-        deep += QStringLiteral("<div>");
+    QString deep = QStringLiteral("<div>").repeated(40), deepFormatted;
+    for (int i = 0; i < 40; ++i)
         deepFormatted += QString(2 * qMin(i, 32), u' ') + QStringLiteral("<div>\n");
-    }
     QTest::newRow("indented 32 levels at most") << deep + "x" << deepFormatted + QString(64, u' ') + "x";
 }
 
