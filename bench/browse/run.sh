@@ -55,7 +55,7 @@ docs_list() { # folder count -> list file
 batch() {
   # The same list over local http on both sides, 2 and 4 at once: markloom
   # --batch --jobs N against the scripted browser with N tabs. treepeak.py
-  # gives the time and the peak memory of each whole process tree.
+  # gives the time, the peak memory and the CPU time of each whole process tree.
   peer_setup
   local n=${PAGES_MANY:-200} many=$PAGES/many
   mkdir -p "$many"
@@ -72,7 +72,7 @@ batch() {
     echo "== $list: $(wc -l <"$PAGES/$list.txt") pages over http, $(sed "s#http://127.0.0.1:$PORT/#/#" "$PAGES/$list.txt" \
       | xargs cat | wc -c | awk '{printf "%.1f MB", $1 / 1e6}')"
     for at in 2 4; do
-      declare -A rate=() peak=()
+      declare -A rate=() peak=() cpus=()
       for tool in markloom peer; do
         out=$PAGES/$tool.jsonl err=$PAGES/$tool.err
         if [ $tool = markloom ]; then
@@ -81,14 +81,19 @@ batch() {
           NODE_PATH=$PEER_DIR/node_modules python3 bench/browse/treepeak.py \
             node bench/browse/peer.js "$(command -v chromium)" "$PAGES/$list.txt" $at >"$out" 2>"$err" || true
         fi
-        read -r secs mib < <(sed -n 's/^treepeak: \([0-9.]*\) s, \([0-9]*\) MiB$/\1 \2/p' "$err")
+        read -r secs mib cpu < <(sed -n 's/^treepeak: \([0-9.]*\) s, \([0-9]*\) MiB\(, \([0-9.]*\) cpu-s\)\{0,1\}$/\1 \2 \4/p' "$err")
         answered=$(grep -c '"source":' "$out" || true)
         rate[$tool]=$(python3 -c "print(f'{$(wc -l <"$PAGES/$list.txt") / $secs:.1f}')")
         peak[$tool]=$mib
-        printf "%-8s %d at once  %6.1f s  %6s pages/s  peak %5s MiB  %s/%s answered\n" \
-          "$tool" "$at" "$secs" "${rate[$tool]}" "$mib" "$answered" "$(wc -l <"$PAGES/$list.txt")"
+        cpus[$tool]=${cpu:-0}
+        # CPU time per page: on a machine busy with other work, what a page
+        # costs decides how many of them go through.
+        printf "%-8s %d at once  %6.1f s  %6s pages/s  peak %5s MiB  %s/%s answered%s\n" \
+          "$tool" "$at" "$secs" "${rate[$tool]}" "$mib" "$answered" "$(wc -l <"$PAGES/$list.txt")" \
+          "${cpu:+  cpu $(python3 -c "print(round($cpu * 1000 / $(wc -l <"$PAGES/$list.txt")))") ms/page}"
       done
-      python3 -c "print(f'         ratio: pages/s x{${rate[markloom]} / ${rate[peer]}:.2f}, memory x{${peak[markloom]} / ${peak[peer]}:.2f}')"
+      python3 -c "print(f'         ratio: pages/s x{${rate[markloom]} / ${rate[peer]}:.2f}, memory x{${peak[markloom]} / ${peak[peer]}:.2f}'
+                  + (f', cpu per page x{${cpus[markloom]} / ${cpus[peer]}:.2f}' if ${cpus[peer]} else ''))"
     done
   done
 }

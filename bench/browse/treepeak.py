@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Runs a command and prints, on standard error, how long it took and the
+"""Runs a command and prints, on standard error, how long it took, the
 peak memory of its whole process tree (the sum of every process's
-proportional set size, sampled every 50 ms):
-  treepeak: SECONDS s, PEAK MiB
+proportional set size, sampled every 50 ms) and, where perf can count it,
+the CPU time of the whole tree (short-lived processes included, which
+sampling would miss):
+  treepeak: SECONDS s, PEAK MiB[, CPU cpu-s]
 Usage: treepeak.py COMMAND [ARG...]  (standard streams are the command's)"""
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -24,8 +27,10 @@ def children():
     return kids
 
 
-def tree_pss_kib(root):
-    kids, total, todo = children(), 0, [root]
+def tree_pss_kib(root, counter):
+    kids, total = children(), 0
+    # perf itself is not the command's memory.
+    todo = list(kids.get(root, [])) if counter else [root]
     while todo:
         pid = todo.pop()
         todo.extend(kids.get(pid, []))
@@ -40,11 +45,27 @@ def tree_pss_kib(root):
     return total
 
 
+cpu_file = f"/tmp/treepeak-{os.getpid()}.cpu"
+counter = ["perf", "stat", "-x,", "-e", "task-clock", "-o", cpu_file, "--"]
+# Where counting is not allowed (perf_event_paranoid), the command runs alone.
+if not shutil.which("perf") or subprocess.run(counter + ["true"], capture_output=True).returncode != 0:
+    counter = []
+if os.path.exists(cpu_file):
+    os.remove(cpu_file)
 start = time.monotonic()
-proc = subprocess.Popen(sys.argv[1:])
+proc = subprocess.Popen(counter + sys.argv[1:])
 peak = 0
 while proc.poll() is None:
-    peak = max(peak, tree_pss_kib(proc.pid))
+    peak = max(peak, tree_pss_kib(proc.pid, counter))
     time.sleep(0.05)
-print(f"treepeak: {time.monotonic() - start:.2f} s, {peak / 1024:.0f} MiB", file=sys.stderr)
+cpu = ""
+try:
+    with open(cpu_file) as f:
+        for line in f:
+            if ",task-clock," in line:
+                cpu = f", {float(line.split(',')[0]) / 1000:.1f} cpu-s"
+    os.remove(cpu_file)
+except (OSError, ValueError):
+    pass
+print(f"treepeak: {time.monotonic() - start:.2f} s, {peak / 1024:.0f} MiB{cpu}", file=sys.stderr)
 sys.exit(proc.returncode)
