@@ -57,7 +57,7 @@ QString scriptSource(const QString &nonce)
       return null;
     taken = true;
     var d = read();
-    if (!hidden && d[2].length > %2)
+    if (d[2].length > %2)
       hide();
     return d;
   }
