@@ -27,16 +27,38 @@ QString scriptSource(const QString &nonce)
     var root = document.documentElement;
     return [String(document.URL), keep(String(document.title || '')), root ? keep(root.innerHTML) : '', !!root];
   }
+  // The page stays laid out as a shown one would be, but for a huge one:
+  // keeping its layout up to date costs seconds and gigabytes.
+  var hidden = false;
+  function hide() {
+    hidden = true;
+    document.documentElement.style.setProperty('display', 'none', 'important');
+  }
+  // Nor while it loads, once it is huge: laid out again frame after frame as
+  // it grows, a 160,000-row table took more memory than its process may have.
+  // Measuring is a serialisation, so it takes at most a twentieth of the time.
+  var due = 0;
+  function watchSize() {
+    var root = document.documentElement, start = performance.now();
+    if (taken || hidden)
+      return;
+    if (root && start >= due) {
+      if (root.innerHTML.length > %2)
+        return hide();
+      due = start + 21 * (performance.now() - start);
+    }
+    if (document.readyState !== 'complete')
+      requestAnimationFrame(watchSize);
+  }
+  requestAnimationFrame(watchSize);
   // The same, once; null afterwards.
   function take() {
     if (taken)
       return null;
     taken = true;
     var d = read();
-    // The page stays laid out as a shown one would be, but for a huge one:
-    // keeping its layout up to date costs seconds and gigabytes.
     if (d[2].length > %2)
-      document.documentElement.style.setProperty('display', 'none', 'important');
+      hide();
     return d;
   }
   if (window === window.top) {

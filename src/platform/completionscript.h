@@ -15,7 +15,8 @@
 namespace completion {
 
 // A document whose markup is longer than this (UTF-16 units) has its root
-// hidden once it has been read, to spare the layout of a huge page.
+// hidden once it has been read, or as soon as it passes it while it loads,
+// to spare the layout of a huge page.
 inline constexpr int kLaidOutLimit = 4 << 20;
 
 // The script injected into every document at its creation.

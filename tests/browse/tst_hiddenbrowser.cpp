@@ -18,16 +18,6 @@
 
 using markloomtest::TestPages;
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-} // namespace
-
 class TestHiddenBrowser : public QObject
 {
     Q_OBJECT
@@ -147,6 +137,11 @@ private Q_SLOTS:
             "</script> offset 632</body>");
         row("visibility", "<body><script>note(document.visibilityState + ' ' + innerWidth + 'x' + innerHeight);</script>",
             "</script> visible 1280x800</body>");
+        // But a page that passes 4 MiB as it loads is laid out no further.
+        row("huge while loading", "GATE<p id=box>x</p><script>requestAnimationFrame(function () {"
+            " box.insertAdjacentHTML('afterend', ('<p>' + 'x'.repeat(97)).repeat(45000)); requestAnimationFrame(function"
+            " wait() { box.offsetWidth ? requestAnimationFrame(wait) : (note('laid out no further'), done()); }); });"
+            "</script>", "</script> laid out no further</body>", 30);
         // Hung: no source as it stood either.
         row("endless loop", "<script>for (;;) {}</script>", "timed out", 2);
         row("dialog loop", "<script>for (;;) alert('stop me');</script>", "timed out", 2);
@@ -160,6 +155,10 @@ private Q_SLOTS:
         const QString dir = markloomtest::sandboxPath(QStringLiteral("hostile"));
         const QString secrets = markloomtest::sandboxPath(QStringLiteral("hostile-private"));
         QDir(dir).mkpath(QStringLiteral("own"));
+        const auto writeFile = [](const QString &path, const QByteArray &bytes) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        };
         writeFile(dir + "/secret.txt", "secret-contents");
         writeFile(dir + "/in.json", R"({"in": "secret-contents"})");
         writeFile(dir + "/own.js", "document.write('<p>own script ran</p>');");
