@@ -206,6 +206,7 @@ SourcePane::SourcePane(QWidget *parent) : QsciScintilla(parent)
             [this](int position, int type, const char *, int length, int, int, int, int, int, int) {
                 if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
                     beginEdit(position, length, type & SC_MOD_BEFOREINSERT);
+                m_undone = m_undone || (type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO));
             });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { settle(); });
 }
@@ -419,6 +420,21 @@ void SourcePane::finishEdit()
 void SourcePane::settle()
 {
     finishEdit();
+    if (std::exchange(m_undone, false)) {
+        // An undo puts the caret after what it brought back, scrolled to by
+        // a layout made before that text was coloured, and within a scroll
+        // range the text before it set: on a long line the caret can end out
+        // of view, or at the left edge with the text before it hidden.
+        const long caret = SendScintilla(SCI_GETCURRENTPOS);
+        const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, SendScintilla(SCI_LINEFROMPOSITION, caret));
+        SendScintilla(SCI_COLOURISE, SendScintilla(SCI_GETENDSTYLED), lineEnd);
+        SendScintilla(SCI_SCROLLCARET);
+        const long x = SendScintilla(SCI_POINTXFROMPOSITION, 0UL, caret);
+        const long offset = SendScintilla(SCI_GETXOFFSET);
+        const int width = viewport()->width();
+        if (offset > 0 && (x < width / 4 || x > width))
+            SendScintilla(SCI_SETXOFFSET, std::max(0L, offset + x - width * 3 / 4));
+    }
     announceCaret();
     // The editor leaves the bar where it was when the view jumps without
     // scrolling (wrap switched, the text replaced or undone).

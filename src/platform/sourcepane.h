@@ -145,6 +145,7 @@ private:
     bool m_setting = false;
     bool m_tabChangesFocus = false;
     bool m_settleQueued = false;
+    bool m_undone = false; // an undo or redo changed the text since the last settle
     int m_marginDigits = 0;
     std::optional<Edit> m_edit;
 

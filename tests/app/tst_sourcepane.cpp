@@ -84,14 +84,17 @@ private Q_SLOTS:
     }
 
     // After the wrap switch, a page set over another and an undo of a whole
-    // replacement, the scroll bar shows the column the view is at.
+    // replacement, the scroll bar shows the column the view is at; after the
+    // undo the caret is in view with the text before it, on a coloured line too.
     void scrollBarFollowsTheView()
     {
         SourcePane pane;
         pane.resize(300, 200);
+        pane.SetSyntaxColour(true);
         pane.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pane, 30000));
-        const QString longLine = QStringLiteral("<p>") + QStringLiteral("word ").repeated(2000) + QStringLiteral("</p>\nshort\n");
+        const QString run = QStringLiteral("<p>") + QStringLiteral("<b class=x>word</b> ").repeated(20000) + QStringLiteral("</p>");
+        const QString longLine = run + QStringLiteral("\nshort\n") + run; // an undo ends at the end of the last
         const auto agrees = [&pane](const char *step) {
             pane.viewport()->repaint();
             QVERIFY2(pane.horizontalScrollBar()->value() == pane.SendScintilla(S::SCI_GETXOFFSET), step);
@@ -110,9 +113,14 @@ private Q_SLOTS:
         agrees("replaced");
         pane.undo();
         agrees("undone");
+        const long caretX = pane.SendScintilla(S::SCI_POINTXFROMPOSITION, 0UL, pane.SendScintilla(S::SCI_GETCURRENTPOS));
+        QVERIFY2(caretX >= pane.viewport()->width() / 4 && caretX <= pane.viewport()->width(), // the text before it too
+                 qPrintable(QString::number(caretX)));
         pane.SetText(QStringLiteral("other\n"));
         agrees("another page");
     }
+
+
 
     void selection()
     {
