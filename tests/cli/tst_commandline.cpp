@@ -546,16 +546,16 @@ void TestCommandLine::runs_data()
     const QByteArray goodLine = line(good, "good", "<head><title>good</title></head><body>good</body>");
     // Pages from one site in one job: one stores in local storage and a
     // database, one sets a cookie, and the one after each looks (its load
-    // ends once IndexedDB has told).
+    // ends once IndexedDB has told), in a full viewport at the density of a screen.
     const QByteArray storing = "<script>localStorage.k = 1; indexedDB.open('k')</script>";
     const QByteArray baking = "<script>document.cookie = 'k=1'</script>";
-    const QByteArray looking = "<iframe src='/hold'></iframe><script>document.title = 'c=' + document.cookie + ' l=' + "
-                               "localStorage.length; indexedDB.databases().then(d => { document.title += ' i=' + "
-                               "d.length; document.querySelector('iframe').src = 'about:blank' })</script>";
+    const QByteArray looking = "<iframe id=\"f\" src='/hold'></iframe><script>with (document) { title = [devicePixelRatio, "
+                               "innerWidth, innerHeight] + ' c=' + cookie + ' l=' + localStorage.length; indexedDB.databases().then("
+                               "d => { title += ' i=' + d.length; f.src = 'about:blank' }) }</script>";
     const QString stores = m_server.serve("store", storing), bakes = m_server.serve("bake", baking),
                   looks = m_server.serve("look", looking);
-    const QByteArray looked = line(looks, "c= l=0 i=0",
-                                   "<head><title>c= l=0 i=0</title></head><body>"
+    const QByteArray looked = line(looks, "1,1280,800 c= l=0 i=0",
+                                   "<head><title>1,1280,800 c= l=0 i=0</title></head><body>"
                                        + QString(looking).replace("'/hold'", "\"about:blank\"") + "</body>");
     QTest::newRow("batch, nothing stored is seen")
         << QStringList{"--batch", "-", "--jobs", "1"} << (stores + "\n" + looks + "\n" + bakes + "\n" + looks).toUtf8()
