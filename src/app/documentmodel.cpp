@@ -2,22 +2,6 @@
 
 #include "app/captionrule.h"
 
-namespace unsaved {
-
-bool mayProceed(bool modified, Answer answer, bool saveSucceeded)
-{
-    if (!modified)
-        return true;
-    switch (answer) {
-    case Answer::Save: return saveSucceeded;
-    case Answer::Discard: return true;
-    case Answer::Cancel: return false;
-    }
-    return false;
-}
-
-} // namespace unsaved
-
 namespace {
 
 // Frames in the order they sit in the page: by the index at each level, a
@@ -206,7 +190,10 @@ bool DocumentModel::confirmDiscard(const std::function<unsaved::Answer()> &ask,
 {
     if (!m_bModfied)
         return true;
-    const unsaved::Answer answer = ask();
-    const bool saveSucceeded = answer == unsaved::Answer::Save && save();
-    return unsaved::mayProceed(true, answer, saveSucceeded);
+    switch (ask()) {
+    case unsaved::Answer::Save: return save(); // only once the save succeeded
+    case unsaved::Answer::Discard: return true;
+    case unsaved::Answer::Cancel: return false;
+    }
+    return false;
 }

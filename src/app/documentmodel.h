@@ -33,15 +33,6 @@ struct PageDocument {
     int depth() const { return framePath.isEmpty() ? 0 : int(framePath.count(QLatin1Char('.'))) + 1; }
 };
 
-namespace unsaved {
-
-// Whether an action that drops the pane's text (a navigation the user starts,
-// closing the window) may go on: always without unsaved edits; with them
-// after Discard, or after Save once the save succeeded.
-bool mayProceed(bool modified, Answer answer, bool saveSucceeded);
-
-} // namespace unsaved
-
 // The document the main window shows, shared by every window: which page was
 // loaded, whether the pane holds unsaved edits, where it was saved, and the
 // caption all of that makes.

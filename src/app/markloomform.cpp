@@ -408,14 +408,11 @@ void MarkloomForm::Form_Load()
 
     // The first page is the user's choice too: command line or home.
     m_document.navigationStarted();
-    const settings::Values &v = m_settings.values();
     if (!m_commandLine.isEmpty()) {
         AddressBarCombo->setEditText(m_commandLine);
         WebBrowser1->Navigate2(m_commandLine);
-    } else if (v.m_bUserHome != QLatin1String("0")) {
-        WebBrowser1->Navigate2(v.m_UserHome);
     } else {
-        WebBrowser1->GoHome();
+        navigateHome();
     }
 }
 
@@ -570,6 +567,12 @@ void MarkloomForm::GoHomePage()
         return;
     beginNavigation();
     clearSource();
+    navigateHome();
+}
+
+// "0" is the built-in page, whatever address is stored beside it.
+void MarkloomForm::navigateHome()
+{
     const settings::Values &v = m_settings.values();
     if (v.m_bUserHome != QLatin1String("0"))
         WebBrowser1->Navigate2(v.m_UserHome);

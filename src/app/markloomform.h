@@ -109,6 +109,7 @@ private:
     void showLoading(bool loading);
     void releasePaneKeys();
     void GoHomePage();
+    void navigateHome();
 
     // Browser and pane events.
     void WebBrowser1_DocumentComplete(const CompletedDocument &document);

