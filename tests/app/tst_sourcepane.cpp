@@ -120,27 +120,6 @@ private Q_SLOTS:
         agrees("another page");
     }
 
-
-
-    void selection()
-    {
-        SourcePane pane;
-        // "日" is 3 bytes, the emoji 4 bytes and two UTF-16 units, CR LF two units.
-        pane.SetText(QStringLiteral(u"日\U0001F600\r\nabc日本"));
-        pane.SetSelStart(5);
-        pane.SetSelLength(4);
-        QCOMPARE(pane.SelText(), QStringLiteral(u"abc日"));
-        QCOMPARE(pane.selectedText(), QStringLiteral(u"abc日"));
-        // Setting the start alone empties the selection.
-        pane.SetSelStart(1);
-        QCOMPARE(pane.SelLength(), 0);
-        pane.SetSelLength(2);
-        QCOMPARE(pane.selectedText(), QStringLiteral(u"\U0001F600"));
-        // The selection stops at the end of the text.
-        pane.SetSelLength(100);
-        QCOMPARE(pane.SelText(), QStringLiteral(u"\U0001F600\r\nabc日本"));
-    }
-
     void fontAndColour()
     {
         SourcePane pane;

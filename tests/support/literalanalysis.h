@@ -4,6 +4,8 @@
 // positions, 0 for "not found", a fresh search every time. The analyser must
 // agree with these on any text, however it gets there (tests and fuzzing).
 
+#include "analysis/dataanalizerclass.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -48,6 +50,26 @@ inline QStringList literalData(const QString &text)
             items << item;
     }
     return items;
+}
+
+// Whether both extractions of one analyser agree with the literal ones on
+// text: the items, the length of their results text and the counts.
+inline bool analysersAgree(const QString &text)
+{
+    DataAnalizerClass analizer;
+    const Extraction found[2] = {analizer.ScriptDataSpans(text), analizer.DataSpans(text)};
+    const QStringList expected[2] = {literalScripts(text), literalData(text)};
+    for (int i = 0; i < 2; ++i) {
+        QStringList items;
+        qsizetype length = 0;
+        for (const TextSpan &s : found[i].items) {
+            items << text.sliced(s.position, s.length);
+            length += s.length + 2;
+        }
+        if (found[i].overCap || items != expected[i] || found[i].resultsLength != length)
+            return false;
+    }
+    return analizer.GetScriptDataLen() == expected[0].size() && analizer.GetDataLen() == expected[1].size();
 }
 
 } // namespace markloomtest
