@@ -38,6 +38,17 @@ struct Run {
     QStringList left; // its temporary folders still there after it
 };
 
+// One run of the program: what it is given, and what it must do.
+struct RunCase {
+    QStringList args;
+    QByteArray input;
+    Output output = Read;
+    int exitCode = 0; // -1: ended by the signal it was sent, raised again once its temporary folders are gone
+    QByteArray out;
+    QString err; // the whole of standard error, or a pattern ("^..."), but for the sandbox notice
+    bool browser = true; // starts one: as root, the notice comes first
+};
+
 int jobsOf(const QStringList &args) { return qMax(1, args.value(args.indexOf(QStringLiteral("--jobs")) + 1).toInt()); }
 
 // Runs the program in a session of its own, so that every process it starts
@@ -115,6 +126,8 @@ Run run(const QStringList &args, const QByteArray &input, Output output, const s
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(RunCase)
 
 class TestCommandLine : public QObject
 {
@@ -424,40 +437,26 @@ void TestCommandLine::extract()
 
 void TestCommandLine::runs_data()
 {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<int>("output");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("out");
-    QTest::addColumn<QString>("err"); // the whole of standard error, or a pattern ("^..."), but for the sandbox notice
-    QTest::addColumn<bool>("browser"); // starts one: as root, the notice comes first
+    QTest::addColumn<RunCase>("c");
     const QString cannotWrite = QStringLiteral("markloom: cannot write the output\n");
     const QByteArray big = "<P>" + QByteArray(8 << 20, 'x') + "</P>";
-    QTest::newRow("-V") << QStringList{"-V"} << QByteArray() << int(Read) << 0
-                        << QByteArray("markloom " MARKLOOM_VERSION "\n") << QString() << false;
-    QTest::newRow("-h, closed") << QStringList{"-h"} << QByteArray() << int(Closed) << 1 << QByteArray() << cannotWrite
-                                << false;
-    QTest::newRow("--version, full") << QStringList{"--version"} << QByteArray() << int(Full) << 1 << QByteArray()
-                                     << cannotWrite << false;
-    QTest::newRow("data, closed") << QStringList{"--data", "-"} << QByteArray("<P>x</P>") << int(Closed) << 1
-                                  << QByteArray() << cannotWrite << false;
-    QTest::newRow("data, full") << QStringList{"--data", "-"} << big << int(Full) << 1 << QByteArray() << cannotWrite
-                                << false;
-    QTest::newRow("data | head -c1") << QStringList{"--data", "-"} << big << int(ClosedEarly) << 1 << QByteArray("x")
-                                     << cannotWrite << false;
+    QTest::newRow("-V") << RunCase{.args = {"-V"}, .out = "markloom " MARKLOOM_VERSION "\n", .browser = false};
+    QTest::newRow("-h, closed") << RunCase{{"-h"}, {}, Closed, 1, {}, cannotWrite, false};
+    QTest::newRow("--version, full") << RunCase{{"--version"}, {}, Full, 1, {}, cannotWrite, false};
+    QTest::newRow("data, closed") << RunCase{{"--data", "-"}, "<P>x</P>", Closed, 1, {}, cannotWrite, false};
+    QTest::newRow("data, full") << RunCase{{"--data", "-"}, big, Full, 1, {}, cannotWrite, false};
+    QTest::newRow("data | head -c1") << RunCase{{"--data", "-"}, big, ClosedEarly, 1, "x", cannotWrite, false};
     const QString longWord = QString(5000, u'x');
-    QTest::newRow("usage error") << QStringList{"--" + longWord} << QByteArray() << int(Read) << 2 << QByteArray()
-                                 << "markloom: unknown option --" + longWord.left(198)
-                                        + "...\nTry 'markloom --help' for more information.\n"
-                                 << false;
-    QTest::newRow("no display") << QStringList{"x.test"} << QByteArray() << int(NoDisplay) << 1 << QByteArray()
-                                << "markloom: cannot open a window: no display could be reached; without one, use "
-                                   "markloom --dump ADDRESS (see --help)\n"
-                                << true;
-    QTest::newRow("long address") << QStringList{"--dump", "nosuch:" + longWord} << QByteArray() << int(Read) << 1
-                                  << QByteArray()
-                                  << "markloom: cannot load this address: nosuch:" + longWord.left(193) + "...\n"
-                                  << true;
+    QTest::newRow("usage error") << RunCase{.args = {"--" + longWord}, .exitCode = 2,
+                                            .err = "markloom: unknown option --" + longWord.left(198)
+                                                + "...\nTry 'markloom --help' for more information.\n",
+                                            .browser = false};
+    QTest::newRow("no display") << RunCase{{"x.test"}, {}, NoDisplay, 1, {},
+                                           "markloom: cannot open a window: no display could be reached; without one, use "
+                                           "markloom --dump ADDRESS (see --help)\n"};
+    QTest::newRow("long address")
+        << RunCase{.args = {"--dump", "nosuch:" + longWord}, .exitCode = 1,
+                   .err = "markloom: cannot load this address: nosuch:" + longWord.left(193) + "...\n"};
     const auto file = [](const char *name, const QByteArray &text) {
         QFile f(markloomtest::sandboxPath(QStringLiteral("cli")) + QLatin1Char('/') + QLatin1String(name));
         const bool written = f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
@@ -468,68 +467,63 @@ void TestCommandLine::runs_data()
     };
     // Settled pages stay: a refresh as the page completes is not followed.
     const QByteArray refresh = "<meta http-equiv=refresh content='0; url=elsewhere.html'>";
-    QTest::newRow("settle, refresh") << QStringList{"--dump", page("refresh.html", refresh), "--settle", "1000"}
-                                     << QByteArray() << int(Read) << 0
-                                     << "<head>" + QByteArray(refresh).replace("=refresh", "=\"refresh\"").replace('\'', '"')
-                                            + "</head><body></body>"
-                                     << QString() << true;
+    QTest::newRow("settle, refresh")
+        << RunCase{.args = {"--dump", page("refresh.html", refresh), "--settle", "1000"},
+                   .out = "<head>" + QByteArray(refresh).replace("=refresh", "=\"refresh\"").replace('\'', '"')
+                       + "</head><body></body>"};
     // Read again once changed: the top reaches its srcdoc frame, not that
     // one's data: frame (another origin).
     const QByteArray framed = "<title>top</title><iframe srcdoc=\"<title>b</title><iframe src='data:text/html,a'>"
                               "</iframe>\"></iframe><script>onload = () => setTimeout(() => { document.title = 'top \\ud800';"
                               " frames[0].document.title = 'b \\udfff'; })</script>";
     const QString top = page("frames.html", framed);
-    QTest::newRow("frames, settled")
-        << QStringList{"--settle", "1000", "--frames", "--dump", top} << QByteArray() << int(Read) << 0
-        << QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head><body>a</body>"})" "\n"
+    QTest::newRow("frames, settled") << RunCase{
+        .args = {"--settle", "1000", "--frames", "--dump", top},
+        .out = QByteArray(R"({"url":"data:text/html,a","title":"","top":false,"source":"<head></head><body>a</body>"})" "\n"
                       R"({"url":"about:srcdoc","title":"b \udfff","top":false,"source":"<head><title>b \udfff</title></head>)"
                       R"(<body><iframe src=\"data:text/html,a\"></iframe></body>"})" "\n"
                       R"({"url":")" + top.toUtf8()
                       + R"(","title":"top \ud800","top":true,"source":"<head><title>top \ud800</title></head><body>)"
                       + QByteArray(framed).replace("<title>top</title>", "").replace("\\", "\\\\").replace("\"", "\\\"")
-                      + "</body>\"}\n")
-        << QString() << true;
+                      + "</body>\"}\n")};
     const QString rootless = page("rootless.html", "<body><script>document.documentElement.remove()</script>");
-    QTest::newRow("no root element") << QStringList{"--dump", rootless} << QByteArray() << int(Read) << 1
-                                     << QByteArray() << "markloom: the document has no root element\n" << true;
+    QTest::newRow("no root element")
+        << RunCase{.args = {"--dump", rootless}, .exitCode = 1, .err = "markloom: the document has no root element\n"};
     // The engine's own page for a failed load is never a source.
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
     closed.close();
     for (const auto &[address, why] : {std::pair{refused, "CONNECTION_REFUSED"}, {"http://nosuch.test/", "NAME_NOT_RESOLVED"}})
-        QTest::addRow("failed, %s", why) << QStringList{"--dump", address} << QByteArray() << int(Read) << 1
-                                         << QByteArray()
-                                         << QStringLiteral("markloom: loading failed (net::ERR_%1): %2\n").arg(why, address)
-                                         << true;
+        QTest::addRow("failed, %s", why)
+            << RunCase{.args = {"--dump", address}, .exitCode = 1,
+                       .err = QStringLiteral("markloom: loading failed (net::ERR_%1): %2\n").arg(why, address)};
     // HTTP status: said, not failed. Sources as --format prints them, escaped
     // as a JSON string.
     const auto formatted = [](const char *status) {
         return QStringLiteral(R"(<head>\n  <title>%1</title>\n</head>\n<body>\n  status\n</body>)").arg(status).toUtf8();
     };
-    QTest::newRow("status 404, formatted") << QStringList{"--dump", m_server.url("404"), "--format"} << QByteArray()
-                                           << int(Read) << 0 << formatted("404").replace("\\n", "\n")
-                                           << "markloom: HTTP 404\n" << true;
+    QTest::newRow("status 404, formatted") << RunCase{.args = {"--dump", m_server.url("404"), "--format"},
+                                                      .out = formatted("404").replace("\\n", "\n"), .err = "markloom: HTTP 404\n"};
     QTest::newRow("status, frames, formatted")
-        << QStringList{"--frames", "--format", "--dump", m_server.url("500")} << QByteArray() << int(Read) << 0
-        << (R"({"url":")" + m_server.url("500") + R"(","title":"500","top":true,"status":500,"source":")"
-            + formatted("500") + "\"}\n").toUtf8()
-        << QString() << true;
+        << RunCase{.args = {"--frames", "--format", "--dump", m_server.url("500")},
+                   .out = (R"({"url":")" + m_server.url("500") + R"(","title":"500","top":true,"status":500,"source":")"
+                           + formatted("500") + "\"}\n").toUtf8()};
     // A page that never finishes: its source as it stood at the timeout.
-    QTest::newRow("timed out") << QStringList{"--timeout", "30", "--dump", m_server.url("partial")} << QByteArray()
-                               << int(Read) << 1 << QByteArray("<head><title>partial</title></head><body><p>so far</p></body>")
-                               << "markloom: timed out; the source is the page as it stood\n" << true;
+    QTest::newRow("timed out") << RunCase{{"--timeout", "30", "--dump", m_server.url("partial")}, {}, Read, 1,
+                                          "<head><title>partial</title></head><body><p>so far</p></body>",
+                                          "markloom: timed out; the source is the page as it stood\n"};
     // Every other line (blank lines are none), written in the list's order: those
     // that time out hold up the rest.
     const QString good = page("good.html", "<title>good</title>good");
     const QByteArray partial = m_server.url("partial").toUtf8(), notFound = m_server.url("404").toUtf8();
-    QTest::newRow("batch")
-        << QStringList{"--batch", "-", "--jobs", "4", "--timeout", "30", "--shard", "1/2", "--format"}
-        << (m_server.url("silent") + "\nskipped:1\n\n" + partial + "\nskipped:2\n  " + notFound + " \nskipped:3\n" + good
+    QTest::newRow("batch") << RunCase{
+        {"--batch", "-", "--jobs", "4", "--timeout", "30", "--shard", "1/2", "--format"},
+        (m_server.url("silent") + "\nskipped:1\n\n" + partial + "\nskipped:2\n  " + notFound + " \nskipped:3\n" + good
             + "\nskipped:4\nnosuch:x\nskipped:5\n/")
-               .toUtf8()
-        << int(Read) << 1
-        << (R"({"address":")" + m_server.url("silent").toUtf8() + R"(","error":"timed out after 30 s"})" "\n"
+               .toUtf8(),
+        Read, 1,
+        (R"({"address":")" + m_server.url("silent").toUtf8() + R"(","error":"timed out after 30 s"})" "\n"
             R"({"address":")" + partial + R"(","url":")" + partial + R"(","title":"partial","source":"<head>)"
             R"(\n  <title>partial</title>\n</head>\n<body>\n  <p>\n    so far\n  </p>\n</body>","error":"timed out"})" "\n"
             R"({"address":")" + notFound + R"(","url":")" + notFound + R"(","title":"404","status":404,"source":")"
@@ -537,12 +531,10 @@ void TestCommandLine::runs_data()
             R"({"address":")" + good.toUtf8() + R"(","url":")" + good.toUtf8()
             + R"(","title":"good","source":"<head>\n  <title>good</title>\n</head>\n<body>\n  good\n</body>"})" "\n"
             R"({"address":"nosuch:x","error":"cannot load this address"})" "\n"
-            R"({"address":"/","error":"not a page"})" "\n")
-        << QString() << true;
-    QTest::newRow("batch, closed") << QStringList{"--batch", "-"} << QByteArray("nosuch:x") << int(Closed) << 1
-                                   << QByteArray() << cannotWrite << true;
-    QTest::newRow("batch, no list") << QStringList{"--batch", "/no"} << QByteArray() << int(Read) << 2 << QByteArray()
-                                    << "markloom: cannot read the list /no: No such file or directory\n" << true;
+            R"({"address":"/","error":"not a page"})" "\n")};
+    QTest::newRow("batch, closed") << RunCase{{"--batch", "-"}, "nosuch:x", Closed, 1, {}, cannotWrite};
+    QTest::newRow("batch, no list") << RunCase{.args = {"--batch", "/no"}, .exitCode = 2,
+                                               .err = "markloom: cannot read the list /no: No such file or directory\n"};
     const auto line = [](const QString &address, const QString &title, const QString &source) {
         const QString status = address.startsWith(QLatin1String("http:")) ? QStringLiteral(R"("status":200,)") : QString();
         return QStringLiteral(R"({"address":"%1","url":"%1","title":"%2",%3"source":"%4"})" "\n")
@@ -563,64 +555,50 @@ void TestCommandLine::runs_data()
                                    "<head><title>1,1280,800 c= l=0 i=0</title></head><body>"
                                        + QString(looking).replace("'/hold'", "\"about:blank\"") + "</body>");
     QTest::newRow("batch, nothing stored is seen")
-        << QStringList{"--batch", "-", "--jobs", "1"} << (stores + "\n" + looks + "\n" + bakes + "\n" + looks).toUtf8()
-        << int(Read) << 0
-        << line(stores, "", "<head>" + storing + "</head><body></body>") + looked
-               + line(bakes, "", "<head>" + baking + "</head><body></body>") + looked
-        << QString() << true;
+        << RunCase{{"--batch", "-", "--jobs", "1"}, (stores + "\n" + looks + "\n" + bakes + "\n" + looks).toUtf8(), Read, 0,
+                   line(stores, "", "<head>" + storing + "</head><body></body>") + looked
+                       + line(bakes, "", "<head>" + baking + "</head><body></body>") + looked};
     // Signals: the line being written is the last, and with two jobs no more
     // than two pages are ever under way; in every mode the temporary folders go.
     const QString hold = m_server.url("held");
-    QTest::newRow("batch, SIGTERM") << QStringList{"--batch", "-", "--jobs", "2"}
-                                    << (good + "\n" + hold + "\n" + hold + "\n" + hold).toUtf8() << int(Term) << 143
-                                    << goodLine << QString() << true;
-    QTest::newRow("batch, SIGINT") << QStringList{"--batch", "-", "--jobs", "2"}
-                                   << (hold + "\n" + hold + "\n" + hold + "\n" + good).toUtf8() << int(Int) << 130
-                                   << QByteArray() << QString() << true;
-    QTest::newRow("--dump, SIGTERM") << QStringList{"--dump", hold} << QByteArray() << int(Term) << -1 << QByteArray()
-                                     << QString() << true;
-    QTest::newRow("window, SIGINT") << QStringList{hold} << QByteArray() << int(Int) << -1 << QByteArray()
-                                    << "^" /* the toolkit's notices */ << true;
+    QTest::newRow("batch, SIGTERM") << RunCase{{"--batch", "-", "--jobs", "2"},
+                                               (good + "\n" + hold + "\n" + hold + "\n" + hold).toUtf8(), Term, 143, goodLine};
+    QTest::newRow("batch, SIGINT") << RunCase{{"--batch", "-", "--jobs", "2"},
+                                              (hold + "\n" + hold + "\n" + hold + "\n" + good).toUtf8(), Int, 130};
+    QTest::newRow("--dump, SIGTERM") << RunCase{{"--dump", hold}, {}, Term, -1};
+    QTest::newRow("window, SIGINT") << RunCase{{hold}, {}, Int, -1, {}, "^" /* the toolkit's notices */};
     // Standard error a terminal: the progress line (a pattern), unless --quiet.
     QTest::newRow("batch, on a terminal")
-        << QStringList{"--batch", file("list.txt", good.toUtf8())} << QByteArray() << int(Terminal) << 0 << goodLine
-        << R"(^(\r[01]/1 done[^\r]*\x1b\[K)*\r1/1 done, [0-9.]+ pages/s, 0:00 left\x1b\[K\n$)" << true;
-    QTest::newRow("batch, on a terminal, --quiet") << QStringList{"--batch", "-", "--quiet"} << good.toUtf8()
-                                                   << int(Terminal) << 0 << goodLine << "^$" << true;
+        << RunCase{{"--batch", file("list.txt", good.toUtf8())}, {}, Terminal, 0, goodLine,
+                   R"(^(\r[01]/1 done[^\r]*\x1b\[K)*\r1/1 done, [0-9.]+ pages/s, 0:00 left\x1b\[K\n$)"};
+    QTest::newRow("batch, on a terminal, --quiet") << RunCase{{"--batch", "-", "--quiet"}, good.toUtf8(), Terminal, 0, goodLine, "^$"};
     // --resume: the output goes to the file, shown here after what went to
     // standard output (nothing).
     const QByteArray threeGood = (good + "\n" + good + "\n" + good).toUtf8();
     QTest::newRow("resume, a line cut short, duplicates")
-        << QStringList{"--batch", "-", "--resume", file("cut.jsonl", goodLine + goodLine.first(20))} << threeGood
-        << int(Read) << 0 << goodLine + goodLine + goodLine << QString() << true;
-    QTest::newRow("resume, all done") << QStringList{"--batch", "-", "--resume", file("done.jsonl", goodLine)}
-                                      << good.toUtf8() << int(Read) << 0 << goodLine << QString() << true;
+        << RunCase{{"--batch", "-", "--resume", file("cut.jsonl", goodLine + goodLine.first(20))}, threeGood, Read, 0,
+                   goodLine + goodLine + goodLine};
+    QTest::newRow("resume, all done")
+        << RunCase{{"--batch", "-", "--resume", file("done.jsonl", goodLine)}, good.toUtf8(), Read, 0, goodLine};
     const QString other = file("other.jsonl", goodLine);
     // A file it cannot go on with stays as it was.
     QTest::newRow("resume, another list")
-        << QStringList{"--batch", "-", "--resume", other} << QByteArray("nosuch:x") << int(Read) << 2 << goodLine
-        << "markloom: cannot go on with " + other + ": line 1 is for " + good + ", where the list has nosuch:x\n"
-        << true;
+        << RunCase{{"--batch", "-", "--resume", other}, "nosuch:x", Read, 2, goodLine,
+                   "markloom: cannot go on with " + other + ": line 1 is for " + good + ", where the list has nosuch:x\n"};
 }
 
 void TestCommandLine::runs()
 {
-    QFETCH(QStringList, args);
-    QFETCH(QByteArray, input);
-    QFETCH(int, output);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, out);
-    QFETCH(QString, err);
-    QFETCH(bool, browser);
+    QFETCH(RunCase, c);
+    const auto &[args, input, output, exitCode, out, err, browser] = c;
     m_server.held = 0;
-    Run r = run(args, input, Output(output), [this] { return m_server.held; });
+    Run r = run(args, input, output, [this] { return m_server.held; });
     if (const qsizetype at = args.indexOf(QStringLiteral("--resume")); at >= 0) {
         QFile written(args.at(at + 1));
         QVERIFY(written.open(QIODevice::ReadOnly));
         r.out += written.readAll();
     }
-    // Never killed by SIGPIPE; -1: ended by the signal it was sent, raised
-    // again once its temporary folders are gone.
+    // Never killed by SIGPIPE.
     QCOMPARE(r.status, exitCode < 0 ? QProcess::CrashExit : QProcess::NormalExit);
     if (exitCode >= 0)
         QCOMPARE(r.exitCode, exitCode);
