@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+using markloomtest::fileBytes;
 using sourcefile::WriteResult;
 
 class TestEditCore : public QObject
@@ -36,12 +37,6 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
 };
-
-static QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 void TestEditCore::save_data()
 {
@@ -95,7 +90,7 @@ void TestEditCore::save()
     }
 
     QCOMPARE(int(got), result);
-    QCOMPARE(contents(file), bytes);
+    QCOMPARE(fileBytes(file), bytes);
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
 }
 

@@ -16,11 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
+using markloomtest::fileBytes;
 
 static QString documents() { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
 
@@ -133,18 +129,18 @@ void TestFileCommands::saveGoesWhereThePaneCameFrom()
         }
     }
     const bool writes = save == QLatin1String("write");
-    const QByteArray before = contents(file);
+    const QByteArray before = fileBytes(file);
     QCOMPARE(d.files.save(), writes); // a dialog is cancelled
     const QStringList &starts = d.scripted.prompts->saveStarts;
     QCOMPARE(starts.size(), list.count(QStringLiteral("saveas")) + (writes ? 0 : 1));
     if (writes) {
-        QCOMPARE(contents(file), d.pane.Utf8Text().toByteArray());
+        QCOMPARE(fileBytes(file), d.pane.Utf8Text().toByteArray());
         QVERIFY(!d.document.isModified());
         d.edit(QStringLiteral("more ")); // the pane's own flag was cleared too
         QVERIFY(d.document.isModified());
     } else {
         QCOMPARE(starts.last(), save.startsWith(QLatin1Char('~')) ? documents() + save.mid(1) : inDir(save));
-        QCOMPARE(contents(file), before);
+        QCOMPARE(fileBytes(file), before);
     }
 }
 
@@ -176,11 +172,11 @@ void TestFileCommands::savedBytesAreThePaneText()
     QCOMPARE(d.scripted.prompts->saveStarts, QStringList{documents() + "/P"});
     QVERIFY(d.scripted.prompts->messages.isEmpty());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{name});
-    QVERIFY(contents(inDir(name)) == QStringEncoder(QStringConverter::System).encode(text)); // no 10 MB printout
+    QVERIFY(fileBytes(inDir(name)) == QStringEncoder(QStringConverter::System).encode(text)); // no 10 MB printout
     d.edit(QStringLiteral("x"));
     QVERIFY(d.files.save());
     QCOMPARE(d.scripted.prompts->saveStarts.size(), 1);
-    QVERIFY(contents(inDir(name)).startsWith('x'));
+    QVERIFY(fileBytes(inDir(name)).startsWith('x'));
     QVERIFY(!d.files.saveAs()); // the next dialog opens in the folder saved to
     QCOMPARE(d.scripted.prompts->saveStarts.last(), inDir(QStringLiteral("P")));
 }
@@ -228,7 +224,7 @@ void TestFileCommands::failedWriteKeepsState()
         QVERIFY(d.files.saveAs());
     }
     QVERIFY(QDir(inDir(QStringLiteral("gone"))).removeRecursively());
-    const QByteArray earlier = contents(inDir(QStringLiteral("good.txt")));
+    const QByteArray earlier = fileBytes(inDir(QStringLiteral("good.txt")));
     d.edit(QStringLiteral("later ") + QString(8192, QLatin1Char('x')));
     const QString text = d.pane.Text();
     const QString caption = d.document.caption();
@@ -248,9 +244,9 @@ void TestFileCommands::failedWriteKeepsState()
     QVERIFY(d.document.isModified());
     QCOMPARE(d.pane.Text(), text);
     QCOMPARE(d.document.caption(), caption);
-    QCOMPARE(contents(inDir(QStringLiteral("good.txt"))), earlier);
+    QCOMPARE(fileBytes(inDir(QStringLiteral("good.txt"))), earlier);
     for (const QString &path : kept)
-        QCOMPARE(contents(path), QByteArray("kept"));
+        QCOMPARE(fileBytes(path), QByteArray("kept"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              savedBefore ? QStringList({"good.txt", "ro.html"}) : QStringList{"ro.html"});
 }

@@ -60,6 +60,13 @@ inline void prepareEnvironment()
     qunsetenv("MARKLOOM_START_MINIMIZED");
 }
 
+// A file's bytes, or "<none>" when it cannot be read.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
 // The fields of /proc/<pid>/stat after the command name: state, parent,
 // process group, session and so on; empty once the process is gone.
 inline QList<QByteArray> processStat(const QString &pid)
