@@ -6,8 +6,8 @@
 
 #include "cli/headless.h"
 #include "platform/webbrowser.h"
-#include "support/statusserver.h"
-#include "support/testpages.h"
+#include "support/pageserver.h"
+#include "support/testenv.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -15,29 +15,12 @@
 #include <QWebEngineProfile>
 #include <QtTest>
 
-using markloomtest::TestPages;
-
 class TestHiddenBrowser : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TestPages> m_pages;
-    markloomtest::StatusServer m_listener; // stands for the network
-
-    std::unique_ptr<WebBrowser> makeBrowser()
-    {
-        auto browser = std::make_unique<WebBrowser>();
-        m_pages->installOn(browser->browserProfile());
-        return browser;
-    }
+    markloomtest::PageServer m_server; // the network: its pages, and where a page would send what it read
 
 private Q_SLOTS:
-    void init()
-    {
-        m_pages = std::make_unique<TestPages>();
-        m_pages->add("a/one.html", "<html><head><title>One</title></head><body>one</body></html>");
-        m_pages->add("a/two.html", "<html><head><title>Two</title></head><body>two</body></html>");
-    }
-
     void hostilePages_data()
     {
         // Local pages, loaded the way --dump loads them; each ends within its timeout with the
@@ -166,10 +149,10 @@ private Q_SLOTS:
         QImage red(1, 1, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(secrets + "/secret.png"));
-        m_listener.requests.clear();
+        m_server.requests.clear();
         // A frame whose document stays open holds the page's load until done().
         const QByteArray prelude = "<script>function note(s) { (document.body || document.documentElement).append(' ' + s);"
-                                   " new WebSocket('ws://127.0.0.1:" + QByteArray::number(m_listener.serverPort()) + "/note?' + encodeURIComponent(s)); }"
+                                   " new WebSocket('ws://127.0.0.1:" + QByteArray::number(m_server.serverPort()) + "/note?' + encodeURIComponent(s)); }"
                                    " function done() { gate.contentDocument.close(); }</script>";
         writeFile(dir + "/page.html", "<html>" + prelude + QByteArray(page)
                                           .replace("GATE", "<iframe id=gate></iframe><script>gate.contentDocument.open();"
@@ -181,7 +164,7 @@ private Q_SLOTS:
         const QString text = source ? *source : error;
         QVERIFY2(text.contains(found) && !text.contains(QStringLiteral("secret-contents")),
                  qPrintable(text.left(800)));
-        QVERIFY2(!m_listener.requests.join('\n').contains("secret-contents"), m_listener.requests.join('\n').constData());
+        QVERIFY2(!m_server.requests.join('\n').contains("secret-contents"), m_server.requests.join('\n').constData());
         for (QWidget *w : QApplication::topLevelWidgets())
             QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle())); // no dialog or window was ever shown
         // The browser is gone: so are its page processes (children of the engine's zygotes), hung or not.
@@ -193,29 +176,30 @@ private Q_SLOTS:
     // the same site must still get through.
     void hungPageNeverHoldsTheNextOne()
     {
-        m_pages->add("a/loop.html", "<html><body><script>for (;;) {}</script></body></html>");
-        auto browser = makeBrowser();
+        m_server.add("a/loop.html", "<html><body><script>for (;;) {}</script></body></html>");
+        m_server.add("a/one.html", "<html><head><title>One</title></head><body>one</body></html>");
+        auto browser = std::make_unique<WebBrowser>();
         QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
-        browser->Navigate2(TestPages::url("a/loop.html"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_pages->requestCount("a/loop.html"), 1, 30000);
-        browser->Navigate2(TestPages::url("a/one.html"));
+        browser->Navigate2(m_server.url("a/loop.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount("a/loop.html"), 1, 30000);
+        browser->Navigate2(m_server.url("a/one.html"));
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 30000);
-        QCOMPARE(done.at(0).at(0).value<CompletedDocument>().url.toString(), TestPages::url("a/one.html"));
+        QCOMPARE(done.at(0).at(0).value<CompletedDocument>().url.toString(), m_server.url("a/one.html"));
     }
 
     void pagesNeverReachTheDisk()
     {
-        m_pages->add("a/store.html",
+        m_server.add("a/store.html",
                      "<html><body>store<script>localStorage.setItem('k', 'v');"
                      "var db = new Promise(function (done) { var r = indexedDB.open('db', 1);"
                      "  r.onupgradeneeded = function () { r.result.createObjectStore('s'); };"
                      "  r.onsuccess = r.onerror = done; });"
                      "Promise.allSettled([db, caches.open('c'), navigator.serviceWorker.register('sw.js')])"
                      "  .then(function () { document.title = 'stored'; });</script></body></html>");
-        m_pages->add("a/sw.js", "self.addEventListener('fetch', function () {});", "text/javascript");
-        auto browser = makeBrowser();
+        m_server.add("a/sw.js", "self.addEventListener('fetch', function () {});", "text/javascript");
+        auto browser = std::make_unique<WebBrowser>();
         const QString storage = browser->browserProfile()->persistentStoragePath();
-        browser->Navigate2(TestPages::url("a/store.html"));
+        browser->Navigate2(m_server.url("a/store.html"));
         QTRY_COMPARE_WITH_TIMEOUT(browser->page()->title(), QStringLiteral("stored"), 30000);
         browser.reset();
         // Nothing of any browser this test made is left in the test's home.

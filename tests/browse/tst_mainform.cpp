@@ -7,8 +7,7 @@
 #include "platform/sourcepane.h"
 #include "platform/webbrowser.h"
 #include "support/scripted.h"
-#include "support/statusserver.h"
-#include "support/testpages.h"
+#include "support/pageserver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -24,8 +23,6 @@
 #include <QtTest>
 
 #include <csignal>
-
-using markloomtest::TestPages;
 
 namespace {
 
@@ -78,8 +75,7 @@ private:
                            [&](const QString &name) { return form.action(name)->isEnabled() == on; });
     }
 
-    TestPages *m_pages = nullptr;
-    markloomtest::StatusServer m_server;
+    markloomtest::PageServer m_server, m_otherSite;
     markloomtest::ScriptedPrompts *m_prompts = nullptr;
     std::unique_ptr<QSignalSpy> m_spy; // documents completed in the last form made
 };
@@ -88,19 +84,17 @@ void TestMainForm::init()
 {
     storedSettings().clear();
     storedSettings().sync();
-    delete m_pages;
-    m_pages = new TestPages(this);
-    m_pages->add("a/one.html", "<html><head><title>One</title></head><body><p>first</p></body></html>");
-    m_pages->add("a/two.html", "<html><head><title>Two</title></head><body><p>second</p></body></html>");
-    m_pages->add("a/x y.html", "<html><head><title>Blank</title></head><body>spaced</body></html>");
-    m_pages->add("a/stuck.html", "<html><head><title>Stuck</title></head><body>so far<img src='pending.png'></body></html>");
-    m_pages->addPending("a/pending.png"); // the load never finishes
+    m_server.requests.clear();
+    m_server.add("a/one.html", "<html><head><title>One</title></head><body><p>first</p></body></html>");
+    m_server.add("a/two.html", "<html><head><title>Two</title></head><body><p>second</p></body></html>");
+    m_server.add("a/x y.html", "<html><head><title>Blank</title></head><body>spaced</body></html>");
+    // Its image is never answered: the load never finishes.
+    m_server.add("a/stuck.html", "<html><head><title>Stuck</title></head><body>so far<img src='pending.png'></body></html>");
 }
 
 std::unique_ptr<MarkloomForm> TestMainForm::makeForm(const QString &commandLine)
 {
     auto form = std::make_unique<MarkloomForm>(commandLine);
-    m_pages->installOn(form->WebBrowser1->browserProfile());
     m_prompts = markloomtest::installScripted(*form).prompts;
     m_spy = std::make_unique<QSignalSpy>(form->WebBrowser1, &WebBrowser::documentComplete);
     form->Form_Load();
@@ -124,13 +118,13 @@ void TestMainForm::startUp_data()
     QTest::addColumn<QString>("commandLine"); // in the address bar as given, before anything loads
     QTest::addColumn<QString>("loaded");      // the top-level address that completes
     QTest::addColumn<QString>("caption");
-    const QString two = TestPages::url("a/two.html");
-    const QString spaced = QStringLiteral("  ") + TestPages::url("a/x y.html") + QStringLiteral(" ");
+    const QString two = m_server.url("a/two.html");
+    const QString spaced = QStringLiteral("  ") + m_server.url("a/x y.html") + QStringLiteral(" ");
     QTest::newRow("first start: built-in home") << QString() << QString() << WebBrowser::homeUrl().toString()
                                                 << QStringLiteral(u"Markloom ホーム - Markloom");
     QTest::newRow("custom home") << two << QString() << two << "Two - Markloom";
     // Taken whole, blanks included, whatever the home setting.
-    QTest::newRow("command line wins") << two << spaced << TestPages::url("a/x y.html") << "Blank - Markloom";
+    QTest::newRow("command line wins") << two << spaced << m_server.url("a/x y.html") << "Blank - Markloom";
 }
 
 void TestMainForm::startUp()
@@ -157,7 +151,7 @@ void TestMainForm::startUp()
     QCOMPARE(form->AddressBarCombo->currentText(), loaded);
     QCOMPARE(form->windowTitle(), caption);
     QVERIFY(!form->document().isModified()); // the first page's arrival is not an edit
-    QCOMPARE(m_pages->requestCount("a/two.html"), loaded == home ? 1 : 0);
+    QCOMPARE(m_server.requestCount("a/two.html"), loaded == home ? 1 : 0);
 }
 
 // Page commands are off from start-up and from Enter until a page completes,
@@ -166,7 +160,7 @@ void TestMainForm::startUp()
 // F5 reads it again without a request, where 再読み込み loads it again. Loading shows in the status bar until Esc stops it.
 void TestMainForm::commandStateAndStop()
 {
-    auto form = makeForm(TestPages::url("a/one.html"));
+    auto form = makeForm(m_server.url("a/one.html"));
     QVERIFY(allEnabled(*form, false));
     QVERIFY(!form->action("IE_Option")->isEnabled() && form->action("Stop_Button1")->isEnabled());
     QVERIFY(waitForTopLevel());
@@ -174,11 +168,11 @@ void TestMainForm::commandStateAndStop()
     QVERIFY(!form->action("IE_Option")->isEnabled());
 
     form->WebBrowser1->setPartialDelay(0);
-    enterAddress(*form, TestPages::url("a/stuck.html"));
+    enterAddress(*form, m_server.url("a/stuck.html"));
     QVERIFY(allEnabled(*form, false));
     auto *status = form->statusBar()->findChild<QLabel *>();
     auto *progress = form->statusBar()->findChild<QProgressBar *>();
-    QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(TestPages::url("a/stuck.html")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(m_server.url("a/stuck.html")), 30000);
     QVERIFY(progress->isVisibleTo(form.get()));
     QTRY_COMPARE_WITH_TIMEOUT(form->windowTitle(), QStringLiteral(u"Stuck（読み込み中） - Markloom"), 30000);
     QVERIFY(allEnabled(*form, true) && form->WebBrowser1->page()->isLoading());
@@ -196,8 +190,8 @@ void TestMainForm::commandStateAndStop()
     QTRY_VERIFY_WITH_TIMEOUT(form->HTMLSorceText->Text().contains(QStringLiteral("so far"))
                                  && form->HTMLSorceText->Text().contains(QStringLiteral("and more")),
                              30000);
-    QCOMPARE(m_pages->requestCount("a/stuck.html"), 1); // read again, not loaded again
-    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/stuck.html"));
+    QCOMPARE(m_server.requestCount("a/stuck.html"), 1); // read again, not loaded again
+    QCOMPARE(form->AddressBarCombo->currentText(), m_server.url("a/stuck.html"));
 
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get(), 30000));
@@ -208,21 +202,21 @@ void TestMainForm::commandStateAndStop()
     QVERIFY(!form->action("ID_Stop")->isEnabled()); // idle: Esc is left to others
     QVERIFY(m_prompts->messages.isEmpty());
     form->action("ID_Reload")->trigger(); // 再読み込み asks for the page again
-    QTRY_COMPARE(m_pages->requestCount("a/stuck.html"), 2);
+    QTRY_COMPARE(m_server.requestCount("a/stuck.html"), 2);
 }
 
 // Home empties the pane at once and goes where the settings say now: "0"
 // means the built-in page even when a custom address is set.
 void TestMainForm::homeButton()
 {
-    auto form = makeForm(TestPages::url("a/one.html"));
+    auto form = makeForm(m_server.url("a/one.html"));
     QVERIFY(waitForTopLevel());
     settings::Values v = form->settings().values();
-    v.m_UserHome = TestPages::url("a/two.html");
+    v.m_UserHome = m_server.url("a/two.html");
     form->settings().setValues(v);
     form->action("home_Button")->trigger();
     QVERIFY(form->HTMLSorceText->Text().isEmpty() && allEnabled(*form, false));
-    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/one.html"));
+    QCOMPARE(form->AddressBarCombo->currentText(), m_server.url("a/one.html"));
     QVERIFY(waitForTopLevel(2));
     QCOMPARE(form->WebBrowser1->LocationURL(), WebBrowser::homeUrl().toString());
 }
@@ -233,14 +227,14 @@ void TestMainForm::homeButton()
 // again; one of the same site can. The next page lists only its own.
 void TestMainForm::framesAreListedAndChosen()
 {
-    m_pages->add("a/frames.html", "<html><head><title>Frames</title></head><body>top"
-                                  "<iframe src=\"mltest://b/inner.html\"></iframe>"
-                                  "<iframe src=\"inner2.html\"></iframe></body></html>");
-    m_pages->add("b/inner.html", "<html><head><title>Inner</title></head><body>cross-origin frame"
-                                 "<iframe src=\"mltest://a/nested.html\"></iframe></body></html>");
-    m_pages->add("a/inner2.html", "<html><body>same-origin frame</body></html>");
-    m_pages->add("a/nested.html", "<html><body>nested frame</body></html>");
-    auto form = makeForm(TestPages::url("a/frames.html"));
+    m_server.add("a/frames.html", "<html><head><title>Frames</title></head><body>top<iframe src=\""
+                                      + m_otherSite.url("b/inner.html").toUtf8()
+                                      + "\"></iframe><iframe src=\"inner2.html\"></iframe></body></html>");
+    m_otherSite.add("b/inner.html", "<html><head><title>Inner</title></head><body>cross-origin frame<iframe src=\""
+                                        + m_server.url("a/nested.html").toUtf8() + "\"></iframe></body></html>");
+    m_server.add("a/inner2.html", "<html><body>same-origin frame</body></html>");
+    m_server.add("a/nested.html", "<html><body>nested frame</body></html>");
+    auto form = makeForm(m_server.url("a/frames.html"));
     QVERIFY(waitForTopLevel());
     QCOMPARE(m_spy->size(), 4);
     QVERIFY(m_spy->at(3).at(0).value<CompletedDocument>().isTop);
@@ -263,20 +257,20 @@ void TestMainForm::framesAreListedAndChosen()
         }
         QFAIL(qPrintable(url));
     };
-    choose(TestPages::url("b/inner.html"));
+    choose(m_otherSite.url("b/inner.html"));
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("cross-origin frame")));
     QCOMPARE(form->windowTitle(), QStringLiteral("Inner - Markloom"));
-    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("b/inner.html"));
+    QCOMPARE(form->AddressBarCombo->currentText(), m_otherSite.url("b/inner.html"));
     form->action("ID_Reread")->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(m_prompts->messages.size(), 1, 30000);
-    choose(TestPages::url("a/inner2.html"));
+    choose(m_server.url("a/inner2.html"));
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("same-origin frame")));
     form->action("ID_Reread")->trigger();
-    choose(TestPages::url("a/frames.html"));
+    choose(m_server.url("a/frames.html"));
     QVERIFY(form->HTMLSorceText->Text().contains(QStringLiteral("<iframe")));
-    QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/frames.html"));
+    QCOMPARE(form->AddressBarCombo->currentText(), m_server.url("a/frames.html"));
     QCOMPARE(m_prompts->messages.size(), 1);
-    enterAddress(*form, TestPages::url("a/two.html"));
+    enterAddress(*form, m_server.url("a/two.html"));
     QVERIFY(waitForTopLevel(2));
     Q_EMIT frames->aboutToShow();
     QCOMPARE(frames->actions().size(), 1);
@@ -288,17 +282,17 @@ void TestMainForm::framesAreListedAndChosen()
 // keeps what is typed and its selection; no key but Enter navigates.
 void TestMainForm::addressBarKeys()
 {
-    auto form = makeForm(TestPages::url("a/one.html"));
+    auto form = makeForm(m_server.url("a/one.html"));
     QVERIFY(waitForTopLevel());
     QComboBox *bar = form->AddressBarCombo;
-    bar->setEditText(TestPages::url("a/two.html"));
+    bar->setEditText(m_server.url("a/two.html"));
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Up, Qt::Key_Down, Qt::Key_Tab, Qt::Key_A})
         QTest::keyClick(bar, key);
-    QCOMPARE(m_pages->requestCount("a/two.html"), 0);
+    QCOMPARE(m_server.requestCount("a/two.html"), 0);
     int loads = 1;
     for (const char *page : {"a/two.html", "a/one.html", "nosuchscheme://x/"}) {
         const bool served = QLatin1String(page).startsWith('a');
-        enterAddress(*form, served ? TestPages::url(page) : QString::fromLatin1(page));
+        enterAddress(*form, served ? m_server.url(page) : QString::fromLatin1(page));
         if (served)
             QVERIFY(waitForTopLevel(++loads));
     }
@@ -306,7 +300,7 @@ void TestMainForm::addressBarKeys()
     QStringList listed;
     for (int i = 0; i < bar->count(); ++i)
         listed << bar->itemText(i);
-    QCOMPARE(listed, (QStringList{TestPages::url("a/one.html"), TestPages::url("a/two.html")}));
+    QCOMPARE(listed, (QStringList{m_server.url("a/one.html"), m_server.url("a/two.html")}));
     bar->setCurrentIndex(0);
     bar->lineEdit()->setText(QStringLiteral("abcdef"));
     bar->lineEdit()->setSelection(4, -3); // "bcd", cursor at 1
@@ -334,8 +328,8 @@ void TestMainForm::pageNavigatingItself()
 {
     QFETCH(QString, moveOn);
     QFETCH(bool, edited);
-    m_pages->add("a/mover.html", "<html><head><title>Mover</title></head><body>moving</body></html>");
-    auto form = makeForm(TestPages::url("a/mover.html"));
+    m_server.add("a/mover.html", "<html><head><title>Mover</title></head><body>moving</body></html>");
+    auto form = makeForm(m_server.url("a/mover.html"));
     QVERIFY(waitForTopLevel());
     if (edited)
         form->HTMLSorceText->insertAt(QStringLiteral("mine "), 0, 0);
@@ -348,8 +342,8 @@ void TestMainForm::pageNavigatingItself()
         return;
     }
     QVERIFY(stopped.wait(30000));
-    QCOMPARE(m_pages->requestCount("a/two.html") + m_pages->requestCount("a/mover.html"), 1);
-    QCOMPARE(form->WebBrowser1->LocationURL(), TestPages::url("a/mover.html"));
+    QCOMPARE(m_server.requestCount("a/two.html") + m_server.requestCount("a/mover.html"), 1);
+    QCOMPARE(form->WebBrowser1->LocationURL(), m_server.url("a/mover.html"));
     QCOMPARE(form->HTMLSorceText->Text(), text);
     QCOMPARE(form->windowTitle(), QStringLiteral("Mover* - Markloom"));
     QVERIFY(m_prompts->messages.isEmpty());
@@ -366,22 +360,22 @@ void TestMainForm::loadsWithoutAPage_data()
     };
     const QString first = QStringLiteral("<p>first</p>"); // the page before, kept
     QTest::newRow("not a URL") << "not a url at all" << cannot("not a url at all") << first;
-    const QString longAddress = TestPages::url("a/") + QString(300, u'x');
+    const QString longAddress = QUrl::fromLocalFile(markloomtest::sandboxPath("files") + "/" + QString(300, u'x')).toString();
     QTest::newRow("unreachable, long") << longAddress
                                        << failed(longAddress.left(200) + "...", u"読み込みエラー: net::ERR_FILE_NOT_FOUND"_qs)
                                        << first;
     // (Refused ports and unknown hosts: the command line's rows and the navigation's words.)
     // The page's process dies while the page loads (killed by the test).
-    QTest::newRow("renderer dies") << TestPages::url("a/stuck.html")
-                                   << failed(TestPages::url("a/stuck.html"), u"読み込みエラー"_qs) << first;
-    QTest::newRow("image") << TestPages::url("a/picture.png") << "" << "*";
+    QTest::newRow("renderer dies") << m_server.url("a/stuck.html")
+                                   << failed(m_server.url("a/stuck.html"), u"読み込みエラー"_qs) << first;
+    QTest::newRow("image") << m_server.url("a/picture.png") << "" << "*";
     // Downloads come from local files: the engine can crash when a download
     // from a custom-scheme handler is dropped, which no real page would use.
     const QString zip = QUrl::fromLocalFile(markloomtest::sandboxPath("files") + "/archive.zip").toString();
     QTest::newRow("download") << zip << QStringLiteral(u"「%1」はページとして表示できません。").arg(zip) << first;
     // A document without a root element leaves the pane as Enter emptied it.
-    QTest::newRow("no root element") << TestPages::url("a/rootless.html") << "" << "";
-    QTest::newRow("text") << TestPages::url("a/plain.txt") << "" << "&lt;b&gt;not markup&lt;/b&gt;";
+    QTest::newRow("no root element") << m_server.url("a/rootless.html") << "" << "";
+    QTest::newRow("text") << m_server.url("a/plain.txt") << "" << "&lt;b&gt;not markup&lt;/b&gt;";
     // An error status is no failure: the page shows, the status bar says it.
     QTest::newRow("HTTP 404") << m_server.url("404") << "" << "<title>404</title>";
 }
@@ -394,21 +388,21 @@ void TestMainForm::loadsWithoutAPage()
     QFETCH(QString, address);
     QFETCH(QString, message);
     QFETCH(QString, pane);
-    m_pages->add("a/picture.png",
+    m_server.add("a/picture.png",
                  QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg=="),
                  "image/png");
-    m_pages->add("a/rootless.html", "<html><head><script>addEventListener('DOMContentLoaded', function () {"
+    m_server.add("a/rootless.html", "<html><head><script>addEventListener('DOMContentLoaded', function () {"
                                     "  document.removeChild(document.documentElement); });</script></head></html>");
-    m_pages->add("a/plain.txt", "line one\r\n<b>not markup</b>\n", "text/plain; charset=utf-8");
+    m_server.add("a/plain.txt", "line one\r\n<b>not markup</b>\n", "text/plain; charset=utf-8");
     QFile f(markloomtest::sandboxPath("files") + QStringLiteral("/archive.zip"));
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write("PK\x03\x04 not really") > 0);
     f.close();
-    auto form = makeForm(TestPages::url("a/one.html"));
+    auto form = makeForm(m_server.url("a/one.html"));
     QVERIFY(waitForTopLevel());
     enterAddress(*form, address);
     QVERIFY(allEnabled(*form, false));
     if (address.endsWith(QLatin1String("stuck.html"))) {
-        QTRY_COMPARE_WITH_TIMEOUT(m_pages->requestCount("a/pending.png"), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount("a/pending.png"), 1, 30000);
         QVERIFY(::kill(pid_t(form->WebBrowser1->page()->renderProcessPid()), SIGKILL) == 0);
     }
     QTRY_VERIFY_WITH_TIMEOUT(allEnabled(*form, true), 30000);
@@ -419,16 +413,16 @@ void TestMainForm::loadsWithoutAPage()
     if (pane.isEmpty() || pane == QLatin1String("<p>first</p>"))
         QCOMPARE(form->windowTitle(), QStringLiteral("One - Markloom"));
     if (pane == QLatin1String("<p>first</p>")) {
-        QCOMPARE(form->AddressBarCombo->currentText(), TestPages::url("a/one.html"));
+        QCOMPARE(form->AddressBarCombo->currentText(), m_server.url("a/one.html"));
         QCOMPARE(form->AddressBarCombo->count(), 1);
-        QCOMPARE(form->AddressBarCombo->itemText(0), TestPages::url("a/one.html"));
+        QCOMPARE(form->AddressBarCombo->itemText(0), m_server.url("a/one.html"));
     }
     auto *bar = form->statusBar()->findChild<QLabel *>();
     QCOMPARE(bar->text(), QString(QTest::currentDataTag()).startsWith("HTTP") ? QTest::currentDataTag() : "");
     // Once: nothing more of that load comes before the next page, whose load
     // the status bar tells instead.
     m_spy->clear();
-    enterAddress(*form, TestPages::url("a/two.html"));
+    enterAddress(*form, m_server.url("a/two.html"));
     QVERIFY(waitForTopLevel());
     QCOMPARE(m_prompts->messages.size(), message.isEmpty() ? 0 : 1);
     QCOMPARE(bar->text(), QString());
@@ -439,9 +433,9 @@ void TestMainForm::loadsWithoutAPage()
 // 整形 the page arrives formatted, as loaded.
 void TestMainForm::longLineBarFormatAndUndo()
 {
-    m_pages->add("a/long.html", "<html><head><title>Long</title></head><body><div>"
+    m_server.add("a/long.html", "<html><head><title>Long</title></head><body><div>"
                                     + QByteArray("<p>x</p>").repeated(3000) + "</div></body></html>");
-    auto form = makeForm(TestPages::url("a/long.html"));
+    auto form = makeForm(m_server.url("a/long.html"));
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get(), 30000));
     QVERIFY(waitForTopLevel());
@@ -474,7 +468,7 @@ void TestMainForm::longLineBarFormatAndUndo()
 // loaded, have the same text.
 void TestMainForm::formattedPageShowsTheSameText()
 {
-    m_pages->add("a/mixed.html",
+    m_server.add("a/mixed.html",
                  "<!DOCTYPE html><html><head><title>t</title><style>.i{display:inline-block}</style></head><body>"
                  "<h1>Title<small>sub</small></h1><p>a <b>b</b>c<i>d</i> e<br>f<br><span>g</span></p>"
                  "<div>x<div>y</div>z<script>var q = 1;</script>w</div><div>h<div hidden>H</div>i"
@@ -486,7 +480,7 @@ void TestMainForm::formattedPageShowsTheSameText()
                  "<form><fieldset><legend>leg</legend><label>lab<input></label></fieldset></form>"
                  "\xe6\x97\xa5\xe6\x9c\xac<div>\xe8\xaa\x9e</div>\xe3\x81\xae<span class=i>in</span><span class=i>line</span>"
                  "<p>a<br></p><blockquote>q<figure><figcaption>fc</figcaption></figure></blockquote></body></html>");
-    auto form = makeForm(TestPages::url("a/mixed.html"));
+    auto form = makeForm(m_server.url("a/mixed.html"));
     QVERIFY(waitForTopLevel());
     const auto bodyText = [&] {
         QString text;
@@ -503,8 +497,8 @@ void TestMainForm::formattedPageShowsTheSameText()
     const QString shown = bodyText();
     const QString formatted = markup::format(form->HTMLSorceText->Text());
     QVERIFY(shown.contains(QStringLiteral("Title")) && formatted.count(QLatin1Char('\n')) > 60);
-    m_pages->add("a/formatted.html", formatted.toUtf8());
-    enterAddress(*form, TestPages::url("a/formatted.html"));
+    m_server.add("a/formatted.html", formatted.toUtf8());
+    enterAddress(*form, m_server.url("a/formatted.html"));
     QVERIFY(waitForTopLevel(2));
     QCOMPARE(bodyText(), shown);
 }

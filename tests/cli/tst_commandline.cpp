@@ -7,7 +7,7 @@
 #include "cli/jsonlines.h"
 #include "cli/options.h"
 #include "cli/resumefile.h"
-#include "support/statusserver.h"
+#include "support/pageserver.h"
 #include "support/testenv.h"
 
 #include <QBuffer>
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void runs();
 
 private:
-    markloomtest::StatusServer m_server;
+    markloomtest::PageServer m_server;
 };
 
 namespace {
@@ -539,8 +539,8 @@ void TestCommandLine::runs_data()
     const QByteArray looking = "<iframe id=\"f\" src='/hold'></iframe><script>with (document) { title = [devicePixelRatio, "
                                "innerWidth, innerHeight] + ' c=' + cookie + ' l=' + localStorage.length; indexedDB.databases().then("
                                "d => { title += ' i=' + d.length; f.src = 'about:blank' }) }</script>";
-    const QString stores = m_server.serve("store", storing), bakes = m_server.serve("bake", baking),
-                  looks = m_server.serve("look", looking);
+    const QString stores = m_server.add("store", storing), bakes = m_server.add("bake", baking),
+                  looks = m_server.add("look", looking);
     const QByteArray looked = line(looks, "1,1280,800 c= l=0 i=0",
                                    "<head><title>1,1280,800 c= l=0 i=0</title></head><body>"
                                        + QString(looking).replace("'/hold'", "\"about:blank\"") + "</body>");

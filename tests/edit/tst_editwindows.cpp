@@ -11,7 +11,6 @@
 #include "platform/webbrowser.h"
 #include "settings/settingdialog.h"
 #include "support/scripted.h"
-#include "support/testpages.h"
 
 #include <QAccessible>
 #include <QAction>

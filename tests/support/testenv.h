@@ -109,3 +109,6 @@ inline QStringList descendants(int depth)
         return QTest::qExec(&tc, argc, argv);                                                                \
     }
 #define MARKLOOM_CORE_TEST_MAIN(TestClass) MARKLOOM_TEST_MAIN_WITH(TestClass, QCoreApplication)
+// main() of a test with widgets and the browser.
+#define MARKLOOM_UI_TEST_MAIN(TestClass)                                                                     \
+    MARKLOOM_TEST_MAIN_WITH(TestClass, QApplication, QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts))
