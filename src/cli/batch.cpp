@@ -248,16 +248,20 @@ int runBatch(const Options &options)
         }
     };
     // The job's browser goes; once it has, the job's page (if any) starts in a new one.
+    // (Queued: no new browser is made while the old one is still being taken apart.)
     const auto replaceBrowser = [&](Job &job) {
         WebBrowser *old = job.browser.release();
         job.replacing = true;
-        QObject::connect(old, &QObject::destroyed, &loop, [&] {
-            job.replacing = false;
-            if (job.index >= 0 && !stopped())
-                startPage(job);
-            else
-                startMore();
-        });
+        QObject::connect(
+            old, &QObject::destroyed, &loop,
+            [&] {
+                job.replacing = false;
+                if (job.index >= 0 && !stopped())
+                    startPage(job);
+                else
+                    startMore();
+            },
+            Qt::QueuedConnection);
         old->deleteLater();
     };
     const auto finish = [&](Job &job) {
