@@ -67,9 +67,10 @@ batch() {
   sed "s#^file:///#http://127.0.0.1:$PORT/#" "$many/list.txt" >"$PAGES/small.txt"
   docs_list "$PAGES/docs.txt" "$n"
   sleep 1
-  local list at tool out err secs mib answered
+  local list at tool out err secs mib answered pages
   for list in small docs; do
-    echo "== $list: $(wc -l <"$PAGES/$list.txt") pages over http, $(sed "s#http://127.0.0.1:$PORT/#/#" "$PAGES/$list.txt" \
+    pages=$(wc -l <"$PAGES/$list.txt")
+    echo "== $list: $pages pages over http, $(sed "s#http://127.0.0.1:$PORT/#/#" "$PAGES/$list.txt" \
       | xargs cat | wc -c | awk '{printf "%.1f MB", $1 / 1e6}')"
     for at in 2 4; do
       declare -A rate=() peak=() cpus=()
@@ -83,14 +84,14 @@ batch() {
         fi
         read -r secs mib cpu < <(sed -n 's/^treepeak: \([0-9.]*\) s, \([0-9]*\) MiB\(, \([0-9.]*\) cpu-s\)\{0,1\}$/\1 \2 \4/p' "$err")
         answered=$(grep -c '"source":' "$out" || true)
-        rate[$tool]=$(python3 -c "print(f'{$(wc -l <"$PAGES/$list.txt") / $secs:.1f}')")
+        rate[$tool]=$(python3 -c "print(f'{$pages / $secs:.1f}')")
         peak[$tool]=$mib
         cpus[$tool]=${cpu:-0}
         # CPU time per page: on a machine busy with other work, what a page
         # costs decides how many of them go through.
         printf "%-8s %d at once  %6.1f s  %6s pages/s  peak %5s MiB  %s/%s answered%s\n" \
-          "$tool" "$at" "$secs" "${rate[$tool]}" "$mib" "$answered" "$(wc -l <"$PAGES/$list.txt")" \
-          "${cpu:+  cpu $(python3 -c "print(round($cpu * 1000 / $(wc -l <"$PAGES/$list.txt")))") ms/page}"
+          "$tool" "$at" "$secs" "${rate[$tool]}" "$mib" "$answered" "$pages" \
+          "${cpu:+  cpu $(python3 -c "print(round($cpu * 1000 / $pages))") ms/page}"
       done
       python3 -c "print(f'         ratio: pages/s x{${rate[markloom]} / ${rate[peer]}:.2f}, memory x{${peak[markloom]} / ${peak[peer]}:.2f}'
                   + (f', cpu per page x{${cpus[markloom]} / ${cpus[peer]}:.2f}' if ${cpus[peer]} else ''))"
