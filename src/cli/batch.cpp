@@ -142,14 +142,14 @@ qint64 countAddresses(QFile *list, int shardIndex, int shardCount)
 }
 
 // One page loading at a time in a browser of its own. Once a page is read,
-// the browser leaves it for an empty one, so that its last handlers run;
-// when it then surely stored nothing, the browser goes on to the next page
-// (its engine process reused). Otherwise the browser is replaced, the new
+// the browser checks what its pages stored (leaving the page, so that its
+// last handlers run); when they surely left nothing a next page could see,
+// the browser goes on to the next page (its engine process reused). Otherwise the browser is replaced, the new
 // one made only once the old one is gone: a job never has two.
 struct Job {
     std::unique_ptr<WebBrowser> browser;
     PageRead *read = nullptr;
-    bool leaving = false;   // the browser is on its way to the empty page
+    bool leaving = false;   // the browser is checking what the page stored
     quint64 leaves = 0;     // tells a leave from the ones before it
     bool replacing = false; // waiting for the old browser to go
     qint64 index = 0;       // in the output
@@ -289,20 +289,19 @@ int runBatch(const Options &options)
             return replaceBrowser(job);
         job.leaving = true;
         WebBrowser *browser = job.browser.get();
-        const auto left = [&, browser, leave = ++job.leaves] {
+        const auto settled = [&, browser, leave = ++job.leaves](bool reusable) {
             if (!job.leaving || leave != job.leaves)
                 return;
             job.leaving = false;
             QObject::disconnect(browser, nullptr, &loop, nullptr);
-            if (browser->storedNothing() && !stopped())
+            if (reusable && !stopped())
                 startMore();
             else
                 replaceBrowser(job);
         };
-        QObject::connect(browser, &WebBrowser::documentComplete, &loop, left);
-        QObject::connect(browser, &WebBrowser::loadEndedWithoutDocument, &loop, left);
-        QTimer::singleShot(options.timeoutSeconds * 1000, browser, left);
-        browser->Navigate2(QStringLiteral("about:blank"));
+        QObject::connect(browser, &WebBrowser::storageChecked, &loop, settled);
+        QTimer::singleShot(options.timeoutSeconds * 1000, browser, [settled] { settled(false); });
+        browser->checkStorage();
     };
     startPage = [&](Job &job) {
         if (!job.browser) {

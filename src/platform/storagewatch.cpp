@@ -1,5 +1,21 @@
 #include "platform/storagewatch.h"
 
+namespace {
+QUrl originOf(const QUrl &url)
+{
+    return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+}
+} // namespace
+
+void StorageWatch::note(const QUrl &origin)
+{
+    if (origin.scheme() != QLatin1String("http") && origin.scheme() != QLatin1String("https"))
+        m_beyondLook = true;
+    m_origins.insert(origin);
+    if (m_origins.size() > 1)
+        m_beyondLook = true;
+}
+
 void StorageWatch::access(const QUrl &firstParty, const QUrl &asking)
 {
     // Storage asks with an origin (no path but "/"), a service worker with
@@ -9,26 +25,58 @@ void StorageWatch::access(const QUrl &firstParty, const QUrl &asking)
     QMutexLocker lock(&m_mutex);
     const bool plainRequest = !asking.path().endsWith(QLatin1Char('/')) && !asking.path().isEmpty()
                               && (firstParty != asking || m_pageAddresses.contains(asking));
-    if (!plainRequest)
-        m_stored = true;
+    if (plainRequest)
+        return;
+    // Storage of an origin of its own asks with that origin twice; anything
+    // else (a service worker's scope, a worker) is more than a look can see.
+    if (firstParty != asking || (!asking.path().isEmpty() && asking.path() != QLatin1String("/"))
+        || asking.hasQuery() || asking.hasFragment() || !asking.userInfo().isEmpty())
+        m_beyondLook = true;
+    note(originOf(asking));
 }
 
-void StorageWatch::pageAddress(const QUrl &url)
+void StorageWatch::pageAddress(const QUrl &url, bool isMainFrame)
 {
     QMutexLocker lock(&m_mutex);
-    m_pageAddresses.insert(url);
+    if (isMainFrame)
+        m_pageAddresses.insert(url);
+    // Empty and made-up documents store nothing or use their maker's origin.
+    const QString scheme = url.scheme();
+    if (scheme != QLatin1String("about") && scheme != QLatin1String("data") && scheme != QLatin1String("blob"))
+        note(originOf(url));
 }
 
 void StorageWatch::cookieAdded()
 {
     QMutexLocker lock(&m_mutex);
-    m_stored = true;
+    m_beyondLook = true;
 }
 
-bool StorageWatch::storedNothing() const
+void StorageWatch::workerStarted(const QUrl &firstParty, const QUrl &workerUrl, bool service)
 {
     QMutexLocker lock(&m_mutex);
-    return !m_stored;
+    if (service || originOf(workerUrl) != originOf(firstParty))
+        m_beyondLook = true;
+    note(originOf(workerUrl));
+}
+
+QUrl StorageWatch::lookAt() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_beyondLook || m_origins.isEmpty() ? QUrl() : *m_origins.begin();
+}
+
+bool StorageWatch::beyondLook() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_beyondLook;
+}
+
+void StorageWatch::foundEmpty(const QUrl &origin)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_beyondLook && m_origins == QSet<QUrl>{origin})
+        m_origins.clear();
 }
 
 void StorageWatch::nextPage()

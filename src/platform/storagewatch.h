@@ -4,27 +4,40 @@
 #include <QSet>
 #include <QUrl>
 
-// Tells whether the pages a browser loaded may have stored anything its next
-// page could see: a cookie, or any access the engine gates like cookies
-// (local and session storage, databases, caches, service workers, file
-// systems; a worker's too). Every such access passes the engine's cookie
-// filter, as do the plain requests of a page; only what is surely a plain
-// request counts as storing nothing. Called from the engine's threads.
+// Tells whether the pages a browser loaded may have left anything its next
+// page could see, and where a look can tell. Of a page, its frames and their
+// workers, only a web origin's own storage can be looked at (from a document
+// of that origin): it is enough when every page and frame was of one origin
+// and no cookie was set, no service worker registered, and nothing else
+// (a local page, a frame or worker of another origin) took part. A worker's
+// storage passes no filter, so a page of a web origin always needs the look.
+// Called from the engine's threads.
 class StorageWatch
 {
 public:
     // The cookie filter's question: the page's address (or its origin, for
     // storage) and the address or origin asking.
     void access(const QUrl &firstParty, const QUrl &asking);
-    // An address the page itself is loaded from (its own, or a redirect).
-    void pageAddress(const QUrl &url);
+    // An address a page or frame is loaded from (its own, or a redirect).
+    void pageAddress(const QUrl &url, bool isMainFrame);
     void cookieAdded();
-    bool storedNothing() const;
+    // A worker whose script comes from workerUrl started for the page at
+    // firstParty.
+    void workerStarted(const QUrl &firstParty, const QUrl &workerUrl, bool service);
+    // The origin (scheme://host:port) whose storage is to be looked at; empty
+    // when there is none, or more than a look can see (beyondLook).
+    QUrl lookAt() const;
+    bool beyondLook() const;
+    // A look at that origin's storage found it empty: nothing stored so far,
+    // unless something else took part meanwhile.
+    void foundEmpty(const QUrl &origin);
     // A new page: its addresses are its own.
     void nextPage();
 
 private:
+    void note(const QUrl &origin);
     mutable QMutex m_mutex;
-    bool m_stored = false;
+    bool m_beyondLook = false;
+    QSet<QUrl> m_origins; // of the pages, frames and storage seen
     QSet<QUrl> m_pageAddresses;
 };

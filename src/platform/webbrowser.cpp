@@ -11,6 +11,7 @@
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUuid>
 #include <QWebEngineCookieStore>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
@@ -21,8 +22,6 @@
 
 #include <utility>
 
-namespace {
-
 // Every file a page asks for is judged by the local-file rule against the
 // page it is for (the top-level document). The engine's own loads of a local
 // address the user opened come as the main frame and pass.
@@ -30,9 +29,16 @@ class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    // A worker's storage passes no cookie filter: its start is told here.
+    std::shared_ptr<StorageWatch> storageWatch;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         using Info = QWebEngineUrlRequestInfo;
+        if (storageWatch
+            && (info.resourceType() == Info::ResourceTypeWorker || info.resourceType() == Info::ResourceTypeSharedWorker
+                || info.resourceType() == Info::ResourceTypeServiceWorker))
+            storageWatch->workerStarted(info.firstPartyUrl(), info.requestUrl(),
+                                        info.resourceType() == Info::ResourceTypeServiceWorker);
         if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
             return;
         localfiles::Use use = localfiles::Use::Read;
@@ -51,6 +57,8 @@ public:
     }
 };
 
+namespace {
+
 // A document as the page's script world hands it over: [address, title,
 // markup, has a root] and, in a read again, whether it is the top.
 CompletedDocument documentFrom(const QVariantList &d, bool isTop)
@@ -64,6 +72,33 @@ std::optional<CompletedDocument> topDocument(const QVariant &result)
     if (d.size() != 4)
         return std::nullopt;
     return documentFrom(d, true);
+}
+
+// Looks at everything its origin can store, as a page of it would see it, and
+// says "empty" in its title when there is nothing at all. What it cannot list
+// (file systems) shows in the origin's usage. Where it cannot tell (not a
+// secure context, an error), it is not empty.
+constexpr char16_t kStorageLook[] = uR"(<!DOCTYPE html><title></title><script>
+(async function () {
+  var empty = false;
+  try {
+    var usage = (await navigator.storage.estimate()).usage;
+    empty = usage === 0 && localStorage.length === 0 && sessionStorage.length === 0
+            && (await indexedDB.databases()).length === 0 && (await caches.keys()).length === 0;
+  } catch (e) {}
+  document.title = (empty ? 'empty ' : 'stored ') + TOKEN;
+})();
+</script>)";
+
+// What the engine keeps in files even off the record (old databases) shows
+// as more than the empty folders it makes up front.
+bool holdsNothing(const QString &folder)
+{
+    constexpr auto all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    const QFileInfoList entries = QDir(folder).entryInfoList(all);
+    return std::all_of(entries.begin(), entries.end(), [&](const QFileInfo &entry) {
+        return entry.isDir() && !entry.isSymLink() && QDir(entry.filePath()).isEmpty(all);
+    });
 }
 
 } // namespace
@@ -93,7 +128,8 @@ WebBrowser::WebBrowser(QObject *owner)
     m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile));
+    m_guard = new LocalFileGuard(m_profile);
+    m_profile->setUrlRequestInterceptor(m_guard);
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
@@ -125,20 +161,32 @@ void WebBrowser::installPage()
     script.setSourceCode(completion::scriptSource(m_page->nonce()));
     m_page->scripts().insert(script);
     m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) {
+        // While the storage is looked at, the look's own document alone.
+        if (!m_checking.isEmpty())
+            return isMainFrame && url.scheme() == QLatin1String("data");
         const bool allowed = m_nav.navigationRequested(url, isMainFrame);
-        if (allowed && isMainFrame && m_storageWatch)
-            m_storageWatch->pageAddress(url);
+        if (allowed && m_storageWatch)
+            m_storageWatch->pageAddress(url, isMainFrame);
         return allowed;
     });
     setPage(m_page);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFocusPolicy(Qt::NoFocus);
 
-    connect(m_page, &GuardedPage::consoleMessage, this,
-            [this](const QString &message) { perform(m_nav.consoleMessage(message)); });
+    connect(m_page, &GuardedPage::consoleMessage, this, [this](const QString &message) {
+        if (m_checking.isEmpty())
+            perform(m_nav.consoleMessage(message));
+    });
+    // The page being left may still set titles: the look's own carry a token.
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) {
+        if (!m_checking.isEmpty() && title.endsWith(u' ' + m_lookToken))
+            storageLooked(title.startsWith(QLatin1String("empty ")));
+    });
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebBrowser::onLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
+                if (!m_checking.isEmpty())
+                    return storageLooked(false);
                 perform(m_nav.rendererGone(status != QWebEnginePage::NormalTerminationStatus,
                                            QStringLiteral("the page's process ended (%1)").arg(code)));
             });
@@ -171,6 +219,7 @@ void WebBrowser::Navigate2(const QString &address)
 void WebBrowser::watchStorage()
 {
     m_storageWatch = std::make_shared<StorageWatch>();
+    m_guard->storageWatch = m_storageWatch;
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->cookieStore()->setCookieFilter(
         [watch = m_storageWatch](const QWebEngineCookieStore::FilterRequest &request) {
@@ -181,7 +230,28 @@ void WebBrowser::watchStorage()
             [this] { m_storageWatch->cookieAdded(); });
 }
 
-bool WebBrowser::storedNothing() const { return m_storageWatch && m_storageWatch->storedNothing(); }
+
+void WebBrowser::checkStorage()
+{
+    const QUrl origin = m_storageWatch ? m_storageWatch->lookAt() : QUrl();
+    if (origin.isEmpty() || !m_checking.isEmpty()) {
+        const bool nothing = m_storageWatch && !m_storageWatch->beyondLook() && m_checking.isEmpty();
+        QMetaObject::invokeMethod(this, [this, nothing] { Q_EMIT storageChecked(nothing); }, Qt::QueuedConnection);
+        return;
+    }
+    m_checking = origin;
+    m_lookToken = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // A document of the origin itself, made here: nothing is loaded from it.
+    m_page->setHtml(QString::fromUtf16(kStorageLook).replace(QLatin1String("TOKEN"), u'\'' + m_lookToken + u'\''), origin);
+}
+
+void WebBrowser::storageLooked(bool empty)
+{
+    const QUrl origin = std::exchange(m_checking, QUrl());
+    if (empty && holdsNothing(m_storage->path()))
+        m_storageWatch->foundEmpty(origin);
+    Q_EMIT storageChecked(!m_storageWatch->beyondLook() && m_storageWatch->lookAt().isEmpty());
+}
 
 void WebBrowser::nextPage()
 {
@@ -205,6 +275,13 @@ QString WebBrowser::LocationURL() const { return m_page->url().toString(); }
 
 void WebBrowser::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
+    // The look at the storage is not a navigation; it answers in its title.
+    if (!m_checking.isEmpty()) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus
+            && info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
+            storageLooked(false);
+        return;
+    }
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
         return perform(m_nav.loadStarted());
     LoadFinish f;

@@ -16,6 +16,7 @@ class QTemporaryDir;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
+class LocalFileGuard;
 class StorageWatch;
 
 // The hidden browser. A page runs in a window nobody sees, so it gets no
@@ -71,9 +72,12 @@ public:
     // line's batch): the HTTP cache is off, and every cookie and storage
     // access is watched. Call before the first load.
     void watchStorage();
-    // Whether the pages loaded so far surely stored nothing (no cookie, no
-    // storage) that a next page could see; false when not watched.
-    bool storedNothing() const;
+    // Answers with storageChecked whether the pages loaded so far surely
+    // left nothing (no cookie, no storage) a next page could see: at once
+    // when they used no web origin, or more than one look can see; otherwise
+    // after a look at their origin's storage from a document of that origin
+    // (which replaces what is shown).
+    void checkStorage();
     // Before the next page: the history of those before goes.
     void nextPage();
 
@@ -97,6 +101,8 @@ Q_SIGNALS:
     // it could reach (same origin); empty when a navigation began meanwhile
     // or nothing is shown. The answer to ReadAsItStands likewise.
     void documentsRead(const QList<CompletedDocument> &documents);
+    // The answer to checkStorage.
+    void storageChecked(bool nothingStored);
 
 private:
     // How long a page has to answer before it counts as hung.
@@ -105,10 +111,12 @@ private:
     void perform(const NavActions &actions);
     void watch(quint64 token, bool missedOnce);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
+    void storageLooked(bool empty);
 
     std::unique_ptr<QTemporaryDir> m_storage;
     std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
     QWebEngineProfile *m_profile = nullptr;
+    LocalFileGuard *m_guard = nullptr; // the profile's
     GuardedPage *m_page = nullptr;
     // Every decision about which navigation a signal or answer belongs to.
     Navigation m_nav{[this](const QString &scheme) {
@@ -117,4 +125,6 @@ private:
     QTimer m_partial; // the partial delay of the navigation m_partialToken
     quint64 m_partialToken = 0;
     int m_partialDelay = -1;
+    QUrl m_checking; // the origin whose storage checkStorage looks at
+    QString m_lookToken;
 };

@@ -187,6 +187,62 @@ private Q_SLOTS:
         QCOMPARE(done.at(0).at(0).value<CompletedDocument>().url.toString(), m_server.url("a/one.html"));
     }
 
+    // A batch reuses a browser whose pages stored nothing: what each way of
+    // storing leaves, once the page is gone, must make the look say so, and
+    // a page that only read (or removed what it stored) must not.
+    void storageLook_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // ends by calling done()
+        QTest::addColumn<bool>("nothingStored");
+        const auto row = [](const char *name, const char *script, bool nothingStored) {
+            QTest::newRow(name) << QByteArray(script) << nothingStored;
+        };
+        row("only read", "localStorage.getItem('k'); sessionStorage.getItem('k'); document.cookie;"
+                         "Promise.all([indexedDB.databases(), caches.keys(), caches.has('c')]).then(done);", true);
+        row("stored and removed", "localStorage.k = 1; localStorage.removeItem('k'); sessionStorage.k = 1;"
+                                  "sessionStorage.clear(); done();", true);
+        row("local storage", "localStorage.k = ''; done();", false);
+        row("session storage", "sessionStorage.k = ''; done();", false);
+        row("database", "indexedDB.open('d').onsuccess = done;", false);
+        row("cache", "caches.open('c').then(done);", false);
+        row("service worker", "navigator.serviceWorker.register('sw.js').then(done);", false);
+        row("file", "navigator.storage.getDirectory().then(d => d.getFileHandle('f', {create: true})).then(done);",
+            false);
+        row("old file system", "webkitRequestFileSystem(TEMPORARY, 0, fs => fs.root.getDirectory('d', {create: true},"
+                               "done));", false);
+        row("old database", "openDatabase('d', '', 'd', 1).transaction(t => t.executeSql('create table t (a)'), done,"
+                            "done);", false);
+        row("in the page's last handler", "onpagehide = () => { localStorage.k = '' }; done();", false);
+        row("a forged answer", "onpagehide = () => { for (var i = 0; i < 9; ++i) document.title = 'empty' + ' '.repeat(i) }; "
+                               "localStorage.k = ''; done();", false);
+        row("cookie", "document.cookie = 'k='; done();", false);
+        row("a frame of another site", "var f = document.documentElement.appendChild(document.createElement('iframe'));"
+                                       "f.onload = done; f.src = OTHER;", false);
+        row("a worker", "new Worker('w.js').onmessage = done;", false);
+        row("a worker of its own", "new Worker(URL.createObjectURL(new Blob([WORKER]))).onmessage = done;", false);
+    }
+    void storageLook()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, nothingStored);
+        const QByteArray done = "<script>function done() { document.title = 'done' }</script>";
+        markloomtest::PageServer other;
+        const QString inner = other.add("inner.html", "<script>localStorage.k = ''</script>");
+        const QByteArray worker = "indexedDB.open('d').onsuccess = () => postMessage('')";
+        m_server.add("s/w.js", worker, "text/javascript");
+        m_server.add("s/sw.js", "", "text/javascript");
+        m_server.add("s/page.html", done + "<script>" + script.replace("OTHER", "'" + inner.toUtf8() + "'")
+                                                .replace("WORKER", "\"" + worker + "\"") + "</script>");
+        WebBrowser browser;
+        browser.watchStorage();
+        QSignalSpy checked(&browser, &WebBrowser::storageChecked);
+        browser.Navigate2(m_server.url("s/page.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(browser.page()->title(), QStringLiteral("done"), 30000);
+        browser.checkStorage();
+        QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, 30000);
+        QCOMPARE(checked.at(0).at(0).toBool(), nothingStored);
+    }
+
     void pagesNeverReachTheDisk()
     {
         m_server.add("a/store.html",
