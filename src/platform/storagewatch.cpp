@@ -12,8 +12,6 @@ void StorageWatch::note(const QUrl &origin)
     if (origin.scheme() != QLatin1String("http") && origin.scheme() != QLatin1String("https"))
         m_beyondLook = true;
     m_origins.insert(origin);
-    if (m_origins.size() > 1)
-        m_beyondLook = true;
 }
 
 void StorageWatch::access(const QUrl &firstParty, const QUrl &asking)
@@ -52,24 +50,16 @@ void StorageWatch::cookieAdded()
     m_beyondLook = true;
 }
 
-void StorageWatch::workerStarted(const QUrl &firstParty, const QUrl &workerUrl, bool service)
-{
-    QMutexLocker lock(&m_mutex);
-    if (service || originOf(workerUrl) != originOf(firstParty))
-        m_beyondLook = true;
-    note(originOf(workerUrl));
-}
-
 QUrl StorageWatch::lookAt() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_beyondLook || m_origins.isEmpty() ? QUrl() : *m_origins.begin();
+    return m_beyondLook || m_origins.size() != 1 ? QUrl() : *m_origins.begin();
 }
 
-bool StorageWatch::beyondLook() const
+bool StorageWatch::leftNothing() const
 {
     QMutexLocker lock(&m_mutex);
-    return m_beyondLook;
+    return !m_beyondLook && m_origins.isEmpty();
 }
 
 void StorageWatch::foundEmpty(const QUrl &origin)

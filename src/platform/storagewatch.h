@@ -5,13 +5,12 @@
 #include <QUrl>
 
 // Tells whether the pages a browser loaded may have left anything its next
-// page could see, and where a look can tell. Of a page, its frames and their
-// workers, only a web origin's own storage can be looked at (from a document
-// of that origin): it is enough when every page and frame was of one origin
-// and no cookie was set, no service worker registered, and nothing else
-// (a local page, a frame or worker of another origin) took part. A worker's
-// storage passes no filter, so a page of a web origin always needs the look.
-// Called from the engine's threads.
+// page could see, and where a look can tell. Only a web origin's own storage
+// can be looked at (from a document of that origin): that is enough when
+// every page and frame was of that one origin, and no cookie was set, no
+// service worker registered and no local page loaded. A worker's storage
+// passes no filter, so a web page always needs the look. Called from the
+// engine's threads.
 class StorageWatch
 {
 public:
@@ -21,13 +20,12 @@ public:
     // An address a page or frame is loaded from (its own, or a redirect).
     void pageAddress(const QUrl &url, bool isMainFrame);
     void cookieAdded();
-    // A worker whose script comes from workerUrl started for the page at
-    // firstParty.
-    void workerStarted(const QUrl &firstParty, const QUrl &workerUrl, bool service);
     // The origin (scheme://host:port) whose storage is to be looked at; empty
-    // when there is none, or more than a look can see (beyondLook).
+    // when there is none, or more than a look can see.
     QUrl lookAt() const;
-    bool beyondLook() const;
+    // Nothing was stored: no web origin took part, or a look found its
+    // storage empty.
+    bool leftNothing() const;
     // A look at that origin's storage found it empty: nothing stored so far,
     // unless something else took part meanwhile.
     void foundEmpty(const QUrl &origin);

@@ -22,6 +22,8 @@
 
 #include <utility>
 
+namespace {
+
 // Every file a page asks for is judged by the local-file rule against the
 // page it is for (the top-level document). The engine's own loads of a local
 // address the user opened come as the main frame and pass.
@@ -29,16 +31,9 @@ class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    // A worker's storage passes no cookie filter: its start is told here.
-    std::shared_ptr<StorageWatch> storageWatch;
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         using Info = QWebEngineUrlRequestInfo;
-        if (storageWatch
-            && (info.resourceType() == Info::ResourceTypeWorker || info.resourceType() == Info::ResourceTypeSharedWorker
-                || info.resourceType() == Info::ResourceTypeServiceWorker))
-            storageWatch->workerStarted(info.firstPartyUrl(), info.requestUrl(),
-                                        info.resourceType() == Info::ResourceTypeServiceWorker);
         if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
             return;
         localfiles::Use use = localfiles::Use::Read;
@@ -56,8 +51,6 @@ public:
             info.block(true);
     }
 };
-
-namespace {
 
 // A document as the page's script world hands it over: [address, title,
 // markup, has a root] and, in a read again, whether it is the top.
@@ -128,8 +121,7 @@ WebBrowser::WebBrowser(QObject *owner)
     m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_guard = new LocalFileGuard(m_profile);
-    m_profile->setUrlRequestInterceptor(m_guard);
+    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile));
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
@@ -219,7 +211,6 @@ void WebBrowser::Navigate2(const QString &address)
 void WebBrowser::watchStorage()
 {
     m_storageWatch = std::make_shared<StorageWatch>();
-    m_guard->storageWatch = m_storageWatch;
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->cookieStore()->setCookieFilter(
         [watch = m_storageWatch](const QWebEngineCookieStore::FilterRequest &request) {
@@ -235,7 +226,7 @@ void WebBrowser::checkStorage()
 {
     const QUrl origin = m_storageWatch ? m_storageWatch->lookAt() : QUrl();
     if (origin.isEmpty() || !m_checking.isEmpty()) {
-        const bool nothing = m_storageWatch && !m_storageWatch->beyondLook() && m_checking.isEmpty();
+        const bool nothing = m_storageWatch && m_storageWatch->leftNothing() && m_checking.isEmpty();
         QMetaObject::invokeMethod(this, [this, nothing] { Q_EMIT storageChecked(nothing); }, Qt::QueuedConnection);
         return;
     }
@@ -250,7 +241,7 @@ void WebBrowser::storageLooked(bool empty)
     const QUrl origin = std::exchange(m_checking, QUrl());
     if (empty && holdsNothing(m_storage->path()))
         m_storageWatch->foundEmpty(origin);
-    Q_EMIT storageChecked(!m_storageWatch->beyondLook() && m_storageWatch->lookAt().isEmpty());
+    Q_EMIT storageChecked(m_storageWatch->leftNothing());
 }
 
 void WebBrowser::nextPage()

@@ -16,7 +16,6 @@ class QTemporaryDir;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
-class LocalFileGuard;
 class StorageWatch;
 
 // The hidden browser. A page runs in a window nobody sees, so it gets no
@@ -116,7 +115,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_storage;
     std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
     QWebEngineProfile *m_profile = nullptr;
-    LocalFileGuard *m_guard = nullptr; // the profile's
     GuardedPage *m_page = nullptr;
     // Every decision about which navigation a signal or answer belongs to.
     Navigation m_nav{[this](const QString &scheme) {

@@ -218,6 +218,7 @@ private Q_SLOTS:
         row("cookie", "document.cookie = 'k='; done();", false);
         row("a frame of another site", "var f = document.documentElement.appendChild(document.createElement('iframe'));"
                                        "f.onload = done; f.src = OTHER;", false);
+        row("moved on to another site", "localStorage.k = ''; location.href = ONWARD;", false);
         row("a worker", "new Worker('w.js').onmessage = done;", false);
         row("a worker of its own", "new Worker(URL.createObjectURL(new Blob([WORKER]))).onmessage = done;", false);
     }
@@ -228,10 +229,11 @@ private Q_SLOTS:
         const QByteArray done = "<script>function done() { document.title = 'done' }</script>";
         markloomtest::PageServer other;
         const QString inner = other.add("inner.html", "<script>localStorage.k = ''</script>");
+        const QString onward = other.add("onward.html", done + "<script>done()</script>");
         const QByteArray worker = "indexedDB.open('d').onsuccess = () => postMessage('')";
         m_server.add("s/w.js", worker, "text/javascript");
         m_server.add("s/sw.js", "", "text/javascript");
-        m_server.add("s/page.html", done + "<script>" + script.replace("OTHER", "'" + inner.toUtf8() + "'")
+        m_server.add("s/page.html", done + "<script>" + script.replace("OTHER", "'" + inner.toUtf8() + "'").replace("ONWARD", "'" + onward.toUtf8() + "'")
                                                 .replace("WORKER", "\"" + worker + "\"") + "</script>");
         WebBrowser browser;
         browser.watchStorage();
