@@ -144,8 +144,9 @@ qint64 countAddresses(QFile *list, int shardIndex, int shardCount)
 // One page loading at a time in a browser of its own. Once a page is read,
 // the browser checks what its pages stored (leaving the page, so that its
 // last handlers run); when they surely left nothing a next page could see,
-// the browser goes on to the next page (its engine process reused). Otherwise the browser is replaced, the new
-// one made only once the old one is gone: a job never has two.
+// the browser goes on to the next page (its engine process reused).
+// Otherwise the browser is replaced, the new one made only once the old one
+// is gone: a job never has two.
 struct Job {
     std::unique_ptr<WebBrowser> browser;
     PageRead *read = nullptr;

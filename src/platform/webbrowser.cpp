@@ -221,7 +221,6 @@ void WebBrowser::watchStorage()
             [this] { m_storageWatch->cookieAdded(); });
 }
 
-
 void WebBrowser::checkStorage()
 {
     const QUrl origin = m_storageWatch ? m_storageWatch->lookAt() : QUrl();

@@ -213,8 +213,8 @@ private Q_SLOTS:
         row("old database", "openDatabase('d', '', 'd', 1).transaction(t => t.executeSql('create table t (a)'), done,"
                             "done);", false);
         row("in the page's last handler", "onpagehide = () => { localStorage.k = '' }; done();", false);
-        row("a forged answer", "onpagehide = () => { for (var i = 0; i < 9; ++i) document.title = 'empty' + ' '.repeat(i) }; "
-                               "localStorage.k = ''; done();", false);
+        row("a forged answer", "onpagehide = () => { for (var i = 0; i < 9; ++i) document.title = 'empty'"
+                               " + ' '.repeat(i) }; localStorage.k = ''; done();", false);
         row("cookie", "document.cookie = 'k='; done();", false);
         row("a frame of another site", "var f = document.documentElement.appendChild(document.createElement('iframe'));"
                                        "f.onload = done; f.src = OTHER;", false);
@@ -233,8 +233,8 @@ private Q_SLOTS:
         const QByteArray worker = "indexedDB.open('d').onsuccess = () => postMessage('')";
         m_server.add("s/w.js", worker, "text/javascript");
         m_server.add("s/sw.js", "", "text/javascript");
-        m_server.add("s/page.html", done + "<script>" + script.replace("OTHER", "'" + inner.toUtf8() + "'").replace("ONWARD", "'" + onward.toUtf8() + "'")
-                                                .replace("WORKER", "\"" + worker + "\"") + "</script>");
+        script.replace("OTHER", "'" + inner.toUtf8() + "'").replace("ONWARD", "'" + onward.toUtf8() + "'");
+        m_server.add("s/page.html", done + "<script>" + script.replace("WORKER", "\"" + worker + "\"") + "</script>");
         WebBrowser browser;
         browser.watchStorage();
         QSignalSpy checked(&browser, &WebBrowser::storageChecked);
