@@ -37,6 +37,10 @@ struct Result {
 // timeout holds up the output, and should not hold the memory of thousands.
 constexpr qint64 kAheadPerJob = 16;
 
+// How long a replaced browser stays hidden before it goes: time for the
+// engine to stop drawing it (a frame in flight takes a few milliseconds).
+constexpr int kRetireMs = 50;
+
 // The addresses still to load: the list as it is read or, going on with an
 // earlier output, those of the whole list that it has not answered.
 class Addresses
@@ -263,7 +267,10 @@ int runBatch(const Options &options)
                     startMore();
             },
             Qt::QueuedConnection);
-        old->deleteLater();
+        // Hidden first, and gone a moment later: the engine of this version
+        // can crash when a frame of the view's arrives while it is taken apart.
+        old->hide();
+        QTimer::singleShot(kRetireMs, old, &QObject::deleteLater);
     };
     const auto finish = [&](Job &job) {
         PageRead *read = std::exchange(job.read, nullptr);

@@ -69,15 +69,17 @@ std::optional<CompletedDocument> topDocument(const QVariant &result)
 
 // Looks at everything its origin can store, as a page of it would see it, and
 // says "empty" in its title when there is nothing at all. What it cannot list
-// (file systems) shows in the origin's usage. Where it cannot tell (not a
-// secure context, an error), it is not empty.
+// (file systems) shows in the origin's usage. A site that is not a secure
+// context has no caches, and its usage comes from the older interface. Where
+// it cannot tell (an error), it is not empty.
 constexpr char16_t kStorageLook[] = uR"(<!DOCTYPE html><title></title><script>
 (async function () {
   var empty = false;
   try {
-    var usage = (await navigator.storage.estimate()).usage;
+    var usage = isSecureContext ? (await navigator.storage.estimate()).usage : await new Promise(
+        function (ok, fail) { navigator.webkitTemporaryStorage.queryUsageAndQuota(ok, fail); });
     empty = usage === 0 && localStorage.length === 0 && sessionStorage.length === 0
-            && (await indexedDB.databases()).length === 0 && (await caches.keys()).length === 0;
+            && (await indexedDB.databases()).length === 0 && (!isSecureContext || (await caches.keys()).length === 0);
   } catch (e) {}
   document.title = (empty ? 'empty ' : 'stored ') + TOKEN;
 })();

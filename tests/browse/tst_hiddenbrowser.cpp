@@ -194,8 +194,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("script"); // ends by calling done()
         QTest::addColumn<bool>("nothingStored");
-        const auto row = [](const char *name, const char *script, bool nothingStored) {
-            QTest::newRow(name) << QByteArray(script) << nothingStored;
+        QTest::addColumn<bool>("secure"); // or a site of plain http under a name
+        const auto row = [](const char *name, const char *script, bool nothingStored, bool secure = true) {
+            QTest::newRow(name) << QByteArray(script) << nothingStored << secure;
         };
         row("only read", "localStorage.getItem('k'); sessionStorage.getItem('k'); document.cookie;"
                          "Promise.all([indexedDB.databases(), caches.keys(), caches.has('c')]).then(done);", true);
@@ -221,11 +222,16 @@ private Q_SLOTS:
         row("moved on to another site", "localStorage.k = ''; location.href = ONWARD;", false);
         row("a worker", "new Worker('w.js').onmessage = done;", false);
         row("a worker of its own", "new Worker(URL.createObjectURL(new Blob([WORKER]))).onmessage = done;", false);
+        row("only read, not secure", "localStorage.getItem('k'); indexedDB.databases().then(done);", true, false);
+        row("database, not secure", "indexedDB.open('d').onsuccess = done;", false, false);
+        row("old file system, not secure", "webkitRequestFileSystem(TEMPORARY, 0, fs => fs.root.getDirectory('d',"
+                                           "{create: true}, done));", false, false);
     }
     void storageLook()
     {
         QFETCH(QByteArray, script);
         QFETCH(bool, nothingStored);
+        QFETCH(bool, secure);
         const QByteArray done = "<script>function done() { document.title = 'done' }</script>";
         markloomtest::PageServer other;
         const QString inner = other.add("inner.html", "<script>localStorage.k = ''</script>");
@@ -238,7 +244,8 @@ private Q_SLOTS:
         WebBrowser browser;
         browser.watchStorage();
         QSignalSpy checked(&browser, &WebBrowser::storageChecked);
-        browser.Navigate2(m_server.url("s/page.html"));
+        const QString page = m_server.url("s/page.html");
+        browser.Navigate2(secure ? page : QString(page).replace("127.0.0.1", "plain.test"));
         QTRY_COMPARE_WITH_TIMEOUT(browser.page()->title(), QStringLiteral("done"), 30000);
         browser.checkStorage();
         QTRY_COMPARE_WITH_TIMEOUT(checked.size(), 1, 30000);

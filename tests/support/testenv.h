@@ -54,7 +54,9 @@ inline void prepareEnvironment()
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // No host name resolves: no test reaches the network by name, and any
     // name is an unknown host (programs started by a test inherit this).
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--host-resolver-rules=\"MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
+    // But plain.test is this machine: a site that is not a secure context.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            "--host-resolver-rules=\"MAP plain.test 127.0.0.1, MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
     // Read before main() runs, so the environment is too late for these.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext=false\njs=false\nqt.qpa.*=false"));
     qunsetenv("MARKLOOM_START_MINIMIZED");
