@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -157,6 +158,7 @@ struct Job {
     bool leaving = false;   // the browser is checking what the page stored
     quint64 leaves = 0;     // tells a leave from the ones before it
     bool replacing = false; // waiting for the old browser to go
+    QPointer<WebBrowser> retiring; // the old browser, hidden
     qint64 index = 0;       // in the output
     QString address;
 };
@@ -271,6 +273,7 @@ int runBatch(const Options &options)
         // can crash when a frame of the view's arrives while it is taken apart.
         old->hide();
         QTimer::singleShot(kRetireMs, old, &QObject::deleteLater);
+        job.retiring = old;
     };
     const auto finish = [&](Job &job) {
         PageRead *read = std::exchange(job.read, nullptr);
@@ -346,10 +349,25 @@ int runBatch(const Options &options)
     if (!stopped() && !(listEnded && idle()))
         loop.exec();
     progress.end();
-    // The pages under way go, and their engine processes with them.
+    // The pages under way go, and their engine processes with them: hidden
+    // first, as a replaced browser is, and nothing of theirs answered any more.
     for (Job &job : jobs) {
-        delete job.read;
+        if (job.read) {
+            job.browser = job.read->takeBrowser();
+            delete std::exchange(job.read, nullptr);
+        }
+        job.leaving = false;
+        if (job.browser) {
+            QObject::disconnect(job.browser.get(), nullptr, &loop, nullptr);
+            job.browser->hide();
+        }
+    }
+    QEventLoop retire;
+    QTimer::singleShot(kRetireMs, &retire, &QEventLoop::quit);
+    retire.exec();
+    for (Job &job : jobs) {
         job.browser.reset();
+        delete job.retiring.data();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (const int signalNumber = StopSignals::received())
