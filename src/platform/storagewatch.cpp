@@ -27,10 +27,10 @@ void StorageWatch::access(const QUrl &firstParty, const QUrl &asking)
         return;
     // Storage of an origin of its own asks with that origin twice; anything
     // else (a service worker's scope, a worker) is more than a look can see.
-    if (firstParty != asking || (!asking.path().isEmpty() && asking.path() != QLatin1String("/"))
-        || asking.hasQuery() || asking.hasFragment() || !asking.userInfo().isEmpty())
+    const QUrl origin = originOf(asking);
+    if (firstParty != asking || asking.path().size() > 1 || asking.adjusted(QUrl::RemovePath) != origin)
         m_beyondLook = true;
-    note(originOf(asking));
+    note(origin);
 }
 
 void StorageWatch::pageAddress(const QUrl &url, bool isMainFrame)
