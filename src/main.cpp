@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
@@ -30,6 +31,22 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 // said in one line instead of the toolkit's abort. (A message handler is a
 // plain function, so the state it needs is file-wide.)
 bool s_connectingDisplay = false;
+// The offscreen platform's own screen is 800x800, smaller than the page's
+// window, and grows as the scale shrinks: pages see a common desktop's
+// 1920x1080 at any scale instead. (Its options are split at colons.)
+QByteArray offscreenPlatform(const QString &folder)
+{
+    const double scale = qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ? 1.0 : qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+    QFile config(folder + QLatin1String("/screen.json"));
+    const QByteArray screen = QStringLiteral(R"({"screens":[{"name":"markloom","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96}]})")
+                                  .arg(qRound(1920 * scale))
+                                  .arg(qRound(1080 * scale))
+                                  .toUtf8();
+    if (scale <= 0 || folder.contains(u':') || !config.open(QIODevice::WriteOnly) || config.write(screen) != screen.size())
+        return "offscreen";
+    return "offscreen:configfile=" + QFile::encodeName(config.fileName());
+}
+
 QtMessageHandler s_previousHandler = nullptr;
 
 void displayHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -92,19 +109,20 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return cli::runHeadless(options);
     }
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // A batch's pages are drawn for nobody: at a quarter scale the toolkit's
     // copies of each job's frame take a sixteenth of the memory (about 6 MiB
     // less with four jobs than at half scale), while the page keeps its
     // 1280x800 viewport, a pixel ratio of 1, layout, frames and observers
-    // (the engine draws at no less than 1). A scale the user gives stays theirs.
+    // (the engine draws at no less than 1) and the screen below. A scale the
+    // user gives stays theirs.
     if (options.mode == cli::Mode::Batch && qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
         qputenv("QT_SCALE_FACTOR", "0.25");
     // Nothing the engine writes for itself stays in the user's home, not even
     // when a signal comes before the program is up.
     profilefolders::catchTermination();
     const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
+    if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM"); headless && (platform.isEmpty() || platform == "offscreen"))
+        qputenv("QT_QPA_PLATFORM", engineHome ? offscreenPlatform(engineHome->path()) : QByteArray("offscreen"));
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
         cli::writeMessage(QStringLiteral("running as root, the browser sandbox is switched off"));

@@ -476,6 +476,10 @@ void TestCommandLine::runs_data()
                       + R"(","title":"top \ud800","top":true,"source":"<head><title>top \ud800</title></head><body>)"
                       + QByteArray(framed).replace("<title>top</title>", "").replace("\\", "\\\\").replace("\"", "\\\"")
                       + "</body>\"}\n")};
+    // With no display, pages still see a desktop's screen, larger than their window.
+    QTest::newRow("screen, no display")
+        << RunCase{{"--dump", page("screen.html", "<body><script>document.body.textContent = [screen.width, screen.height]</script>")},
+                   {}, NoDisplay, 0, "<head></head><body>1920,1080</body>"};
     const QString rootless = page("rootless.html", "<body><script>document.documentElement.remove()</script>");
     QTest::newRow("no root element")
         << RunCase{.args = {"--dump", rootless}, .exitCode = 1, .err = "markloom: the document has no root element\n"};
@@ -533,16 +537,17 @@ void TestCommandLine::runs_data()
     const QByteArray goodLine = line(good, "good", "<head><title>good</title></head><body>good</body>");
     // Pages from one site in one job: one stores in local storage and a
     // database, one sets a cookie, and the one after each looks (its load
-    // ends once IndexedDB has told), in a full viewport at the density of a screen.
+    // ends once IndexedDB has told), in a full viewport at a screen's density,
+    // on a desktop-sized screen.
     const QByteArray storing = "<script>localStorage.k = 1; indexedDB.open('k')</script>";
     const QByteArray baking = "<script>document.cookie = 'k=1'</script>";
     const QByteArray looking = "<iframe id=\"f\" src='/hold'></iframe><script>with (document) { title = [devicePixelRatio, "
-                               "innerWidth, innerHeight] + ' c=' + cookie + ' l=' + localStorage.length; indexedDB.databases().then("
+                               "innerWidth, innerHeight, screen.width, screen.height] + ' c=' + cookie + ' l=' + localStorage.length; indexedDB.databases().then("
                                "d => { title += ' i=' + d.length; f.src = 'about:blank' }) }</script>";
     const QString stores = m_server.add("store", storing), bakes = m_server.add("bake", baking),
                   looks = m_server.add("look", looking);
-    const QByteArray looked = line(looks, "1,1280,800 c= l=0 i=0",
-                                   "<head><title>1,1280,800 c= l=0 i=0</title></head><body>"
+    const QByteArray looked = line(looks, "1,1280,800,1920,1080 c= l=0 i=0",
+                                   "<head><title>1,1280,800,1920,1080 c= l=0 i=0</title></head><body>"
                                        + QString(looking).replace("'/hold'", "\"about:blank\"") + "</body>");
     QTest::newRow("batch, nothing stored is seen")
         << RunCase{{"--batch", "-", "--jobs", "1"}, (stores + "\n" + looks + "\n" + bakes + "\n" + looks).toUtf8(), Read, 0,
