@@ -27,26 +27,29 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-// While the toolkit connects to the display: a display it cannot reach is
-// said in one line instead of the toolkit's abort. (A message handler is a
-// plain function, so the state it needs is file-wide.)
-bool s_connectingDisplay = false;
 // The offscreen platform's own screen is 800x800, smaller than the page's
 // window, and grows as the scale shrinks: pages see a common desktop's
 // 1920x1080 at any scale instead. (Its options are split at colons.)
 QByteArray offscreenPlatform(const QString &folder)
 {
-    const double scale = qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ? 1.0 : qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+    const double scale =
+        qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ? 1.0 : qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
     QFile config(folder + QLatin1String("/screen.json"));
-    const QByteArray screen = QStringLiteral(R"({"screens":[{"name":"markloom","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96}]})")
-                                  .arg(qRound(1920 * scale))
-                                  .arg(qRound(1080 * scale))
-                                  .toUtf8();
-    if (scale <= 0 || folder.contains(u':') || !config.open(QIODevice::WriteOnly) || config.write(screen) != screen.size())
+    const QByteArray screen =
+        QStringLiteral(R"({"screens":[{"name":"markloom","x":0,"y":0,"width":%1,"height":%2,"logicalDpi":96}]})")
+            .arg(qRound(1920 * scale))
+            .arg(qRound(1080 * scale))
+            .toUtf8();
+    if (scale <= 0 || folder.contains(u':') || !config.open(QIODevice::WriteOnly)
+        || config.write(screen) != screen.size())
         return "offscreen";
     return "offscreen:configfile=" + QFile::encodeName(config.fileName());
 }
 
+// While the toolkit connects to the display: a display it cannot reach is
+// said in one line instead of the toolkit's abort. (A message handler is a
+// plain function, so the state it needs is file-wide.)
+bool s_connectingDisplay = false;
 QtMessageHandler s_previousHandler = nullptr;
 
 void displayHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -121,7 +124,8 @@ int main(int argc, char *argv[])
     // when a signal comes before the program is up.
     profilefolders::catchTermination();
     const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
-    if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM"); headless && (platform.isEmpty() || platform == "offscreen"))
+    if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        headless && (platform.isEmpty() || platform == "offscreen"))
         qputenv("QT_QPA_PLATFORM", engineHome ? offscreenPlatform(engineHome->path()) : QByteArray("offscreen"));
     // Chromium refuses to run its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {

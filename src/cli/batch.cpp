@@ -38,10 +38,6 @@ struct Result {
 // timeout holds up the output, and should not hold the memory of thousands.
 constexpr qint64 kAheadPerJob = 16;
 
-// How long a replaced browser stays hidden before it goes: time for the
-// engine to stop drawing it (a frame in flight takes a few milliseconds).
-constexpr int kRetireMs = 50;
-
 // The addresses still to load: the list as it is read or, going on with an
 // earlier output, those of the whole list that it has not answered.
 class Addresses
@@ -272,7 +268,7 @@ int runBatch(const Options &options)
         // Hidden first, and gone a moment later: the engine of this version
         // can crash when a frame of the view's arrives while it is taken apart.
         old->hide();
-        QTimer::singleShot(kRetireMs, old, &QObject::deleteLater);
+        QTimer::singleShot(WebBrowser::kRetireMs, old, &QObject::deleteLater);
         job.retiring = old;
     };
     const auto finish = [&](Job &job) {
@@ -363,7 +359,7 @@ int runBatch(const Options &options)
         }
     }
     QEventLoop retire;
-    QTimer::singleShot(kRetireMs, &retire, &QEventLoop::quit);
+    QTimer::singleShot(WebBrowser::kRetireMs, &retire, &QEventLoop::quit);
     retire.exec();
     for (Job &job : jobs) {
         job.browser.reset();

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QQuickWindow>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QUuid>
 #include <QWebEngineCookieStore>
@@ -188,6 +189,13 @@ void WebBrowser::installPage()
 
 WebBrowser::~WebBrowser()
 {
+    // Shown to the last (a window's, or --dump's): hidden first, and a
+    // moment for a frame already on its way. (A batch hides its browsers
+    // and lets them go later, without holding up the other jobs.)
+    if (isVisible()) {
+        hide();
+        QThread::msleep(kRetireMs);
+    }
     // Nothing the page still delivers while it goes (its pending answers come
     // back empty) belongs to a navigation.
     GuardedPage *page = std::exchange(m_page, nullptr);

@@ -30,6 +30,11 @@ public:
     // widget of it.
     explicit WebBrowser(QObject *owner = nullptr);
     ~WebBrowser() override;
+    // How long a browser stays hidden before it goes: the engine of this
+    // version can crash when a frame of the view arrives while the view is
+    // taken apart, and hidden, it stops drawing (a frame in flight takes a
+    // few milliseconds).
+    static constexpr int kRetireMs = 50;
 
     // Loads an address as typed: the text is turned into a URL the way an
     // address bar does. Returns at once.

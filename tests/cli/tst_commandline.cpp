@@ -478,7 +478,8 @@ void TestCommandLine::runs_data()
                       + "</body>\"}\n")};
     // With no display, pages still see a desktop's screen, larger than their window.
     QTest::newRow("screen, no display")
-        << RunCase{{"--dump", page("screen.html", "<body><script>document.body.textContent = [screen.width, screen.height]</script>")},
+        << RunCase{{"--dump", page("screen.html", "<body><script>document.body.textContent = [screen.width, "
+                                                  "screen.height]</script>")},
                    {}, NoDisplay, 0, "<head></head><body>1920,1080</body>"};
     const QString rootless = page("rootless.html", "<body><script>document.documentElement.remove()</script>");
     QTest::newRow("no root element")
@@ -542,8 +543,9 @@ void TestCommandLine::runs_data()
     const QByteArray storing = "<script>localStorage.k = 1; indexedDB.open('k')</script>";
     const QByteArray baking = "<script>document.cookie = 'k=1'</script>";
     const QByteArray looking = "<iframe id=\"f\" src='/hold'></iframe><script>with (document) { title = [devicePixelRatio, "
-                               "innerWidth, innerHeight, screen.width, screen.height] + ' c=' + cookie + ' l=' + localStorage.length; indexedDB.databases().then("
-                               "d => { title += ' i=' + d.length; f.src = 'about:blank' }) }</script>";
+                               "innerWidth, innerHeight, screen.width, screen.height] + ' c=' + cookie + ' l=' + "
+                               "localStorage.length; indexedDB.databases().then(d => { title += ' i=' + d.length; "
+                               "f.src = 'about:blank' }) }</script>";
     const QString stores = m_server.add("store", storing), bakes = m_server.add("bake", baking),
                   looks = m_server.add("look", looking);
     const QByteArray looked = line(looks, "1,1280,800,1920,1080 c= l=0 i=0",
