@@ -7,6 +7,7 @@
 #include "cli/resumefile.h"
 #include "cli/stopsignals.h"
 #include "edit/markupformatter.h"
+#include "platform/storagewatch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 
@@ -152,6 +154,9 @@ struct Job {
     std::unique_ptr<WebBrowser> browser;
     PageRead *read = nullptr;
     bool leaving = false;   // the browser is checking what the page stored
+    bool lookDue = false;   // ... or will, as the job's next page arrives
+    bool arriving = false;  // the page looks as it arrives, and counts once that look found nothing
+    bool waiting = false;   // read, for that look's answer
     quint64 leaves = 0;     // tells a leave from the ones before it
     bool replacing = false; // waiting for the old browser to go
     QPointer<WebBrowser> retiring; // the old browser, hidden
@@ -271,8 +276,42 @@ int runBatch(const Options &options)
         QTimer::singleShot(WebBrowser::kRetireMs, old, &QObject::deleteLater);
         job.retiring = old;
     };
-    const auto finish = [&](Job &job) {
+    // Goes on once the pages before are known to have left nothing: with the
+    // job's page when it has one (its look was due but could not be at its
+    // arrival), or with the next.
+    const auto checkStorage = [&](Job &job) {
+        job.leaving = true;
+        WebBrowser *browser = job.browser.get();
+        const auto settled = [&, browser, leave = ++job.leaves](bool reusable) {
+            if (!job.leaving || leave != job.leaves)
+                return;
+            job.leaving = false;
+            QObject::disconnect(browser, nullptr, &loop, nullptr);
+            if (!reusable || stopped())
+                replaceBrowser(job);
+            else if (job.index >= 0)
+                startPage(job);
+            else
+                startMore();
+        };
+        QObject::connect(browser, &WebBrowser::storageChecked, &loop, settled);
+        QTimer::singleShot(options.timeoutSeconds * 1000, browser, [settled] { settled(false); });
+        browser->checkStorage();
+    };
+    // Origins where a page's look on arrival did not find nothing (something
+    // stored after all, a page that moved on at once): their next pages get
+    // a look of their own again.
+    QSet<QUrl> noArrival;
+    const auto conclude = [&](Job &job, bool clean) {
         PageRead *read = std::exchange(job.read, nullptr);
+        job.browser = read->takeBrowser();
+        read->deleteLater();
+        // Something may have been there as the page arrived: it goes again, in
+        // a new browser.
+        if (!clean) {
+            noArrival.insert(StorageWatch::originOf(WebBrowser::urlFromUserInput(job.address)));
+            return replaceBrowser(job);
+        }
         Result r;
         r.address = job.address;
         if (read->ok()) {
@@ -286,29 +325,38 @@ int runBatch(const Options &options)
             r.error = read->timedOut() ? QStringLiteral("timed out") : read->error();
             anyFailed = true;
         }
-        job.browser = read->takeBrowser();
-        read->deleteLater();
         done.put(job.index, std::move(r));
         job.index = -1;
         writeReady();
         // A page that failed may have left its browser hung or busy.
         if (!read->ok() || read->timedOut() || stopped())
             return replaceBrowser(job);
-        job.leaving = true;
-        WebBrowser *browser = job.browser.get();
-        const auto settled = [&, browser, leave = ++job.leaves](bool reusable) {
-            if (!job.leaving || leave != job.leaves)
+        // A next page of the same origin looks as it arrives, with no
+        // document in between.
+        const QUrl due = job.browser->lookDue();
+        if (!due.isEmpty() && !noArrival.contains(due)) {
+            job.lookDue = true;
+            return startMore();
+        }
+        checkStorage(job);
+    };
+    const auto finish = [&](Job &job) {
+        // A page that failed has no document that could have seen anything.
+        if (!std::exchange(job.arriving, false) || !job.read->ok())
+            return conclude(job, true);
+        WebBrowser *browser = job.read->browser();
+        if (browser->arrivalVerdict() || stopped())
+            return conclude(job, browser->arrivalVerdict().value_or(false));
+        job.waiting = true;
+        const auto answered = [&, browser, read = job.read] {
+            if (!job.waiting || job.read != read)
                 return;
-            job.leaving = false;
-            QObject::disconnect(browser, nullptr, &loop, nullptr);
-            if (reusable && !stopped())
-                startMore();
-            else
-                replaceBrowser(job);
+            job.waiting = false;
+            QObject::disconnect(browser, &WebBrowser::arrivalChecked, &loop, nullptr);
+            conclude(job, browser->arrivalVerdict().value_or(false));
         };
-        QObject::connect(browser, &WebBrowser::storageChecked, &loop, settled);
-        QTimer::singleShot(options.timeoutSeconds * 1000, browser, [settled] { settled(false); });
-        browser->checkStorage();
+        QObject::connect(browser, &WebBrowser::arrivalChecked, &loop, answered);
+        QTimer::singleShot(options.timeoutSeconds * 1000, job.read, answered);
     };
     startPage = [&](Job &job) {
         if (!job.browser) {
@@ -316,6 +364,11 @@ int runBatch(const Options &options)
             job.browser->watchStorage();
         } else {
             job.browser->nextPage();
+            if (std::exchange(job.lookDue, false)) {
+                if (!job.browser->lookOnArrival(job.address))
+                    return checkStorage(job);
+                job.arriving = true;
+            }
         }
         job.read = new PageRead(std::move(job.browser), job.address, options.timeoutSeconds, options.settleMs, false);
         QObject::connect(job.read, &PageRead::finished, &loop, [&] { finish(job); });
@@ -352,7 +405,7 @@ int runBatch(const Options &options)
             job.browser = job.read->takeBrowser();
             delete std::exchange(job.read, nullptr);
         }
-        job.leaving = false;
+        job.leaving = job.waiting = false;
         if (job.browser) {
             QObject::disconnect(job.browser.get(), nullptr, &loop, nullptr);
             job.browser->hide();

@@ -34,6 +34,7 @@ public:
     bool errorNeedsAddress() const { return m_errorNeedsAddress; }
     // The browser, no longer watched.
     std::unique_ptr<WebBrowser> takeBrowser();
+    WebBrowser *browser() const { return m_browser.get(); }
     // When ok: frames first (if kept), the top-level document last. The
     // caller may take the sources out.
     QList<CompletedDocument> &documents() { return m_documents; }

@@ -1,11 +1,9 @@
 #include "platform/storagewatch.h"
 
-namespace {
-QUrl originOf(const QUrl &url)
+QUrl StorageWatch::originOf(const QUrl &url)
 {
     return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
 }
-} // namespace
 
 void StorageWatch::note(const QUrl &origin)
 {

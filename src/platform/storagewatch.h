@@ -31,6 +31,8 @@ public:
     void foundEmpty(const QUrl &origin);
     // A new page: its addresses are its own.
     void nextPage();
+    // scheme://host:port of an address.
+    static QUrl originOf(const QUrl &url);
 
 private:
     void note(const QUrl &origin);

@@ -69,22 +69,40 @@ std::optional<CompletedDocument> topDocument(const QVariant &result)
 }
 
 // Looks at everything its origin can store, as a page of it would see it, and
-// says "empty" in its title when there is nothing at all. What it cannot list
-// (file systems) shows in the origin's usage. A site that is not a secure
-// context has no caches, and its usage comes from the older interface. Where
-// it cannot tell (an error), it is not empty.
-constexpr char16_t kStorageLook[] = uR"(<!DOCTYPE html><title></title><script>
-(async function () {
-  var empty = false;
+// answers done(true) when there is nothing at all. What it cannot list (file
+// systems) shows in the origin's usage. A site that is not a secure context
+// has no caches, and its usage comes from the older interface. Where it cannot
+// tell (an error), it is not empty. Every question is asked before it returns,
+// so none of them waits behind what the document's own scripts ask next.
+constexpr char16_t kStorageLook[] = uR"((function (cookies, done) {
   try {
-    var usage = isSecureContext ? (await navigator.storage.estimate()).usage : await new Promise(
+    if (localStorage.length || sessionStorage.length || (cookies && document.cookie))
+      return done(false);
+    var usage = isSecureContext ? navigator.storage.estimate().then(function (e) { return e.usage; }) : new Promise(
         function (ok, fail) { navigator.webkitTemporaryStorage.queryUsageAndQuota(ok, fail); });
-    empty = usage === 0 && localStorage.length === 0 && sessionStorage.length === 0
-            && (await indexedDB.databases()).length === 0 && (!isSecureContext || (await caches.keys()).length === 0);
-  } catch (e) {}
-  document.title = (empty ? 'empty ' : 'stored ') + TOKEN;
-})();
-</script>)";
+    Promise.all([usage, indexedDB.databases(), isSecureContext ? caches.keys() : []]).then(function (r) {
+      done(r[0] === 0 && r[1].length === 0 && r[2].length === 0);
+    }, function () { done(false); });
+  } catch (e) { done(false); }
+}))";
+
+// The look's own document, which answers in its title.
+QString lookDocument(const QString &token)
+{
+    return QStringLiteral("<!DOCTYPE html><title></title><script>%1(false, function (empty) {\n"
+                          "  document.title = (empty ? 'empty ' : 'stored ') + '%2'; });</script>")
+        .arg(QString::fromUtf16(kStorageLook), token);
+}
+
+// The look as a page's document is made, before the page's own scripts: what
+// they could read at once (cookies too) must be empty, and the rest is asked
+// first. It answers on the console, with its token and the document's origin.
+QString arrivalLook(const QString &token)
+{
+    return QStringLiteral("%1(true, function (empty) {\n"
+                          "  console.log('%2 ' + (empty ? 'empty ' : 'stored ') + location.origin); });")
+        .arg(QString::fromUtf16(kStorageLook), token);
+}
 
 // What the engine keeps in files even off the record (old databases) shows
 // as more than the empty folders it makes up front.
@@ -156,6 +174,8 @@ void WebBrowser::installPage()
     script.setSourceCode(completion::scriptSource(m_page->nonce()));
     m_page->scripts().insert(script);
     m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) {
+        if (isMainFrame && !m_arrivalOrigin.isEmpty())
+            ++m_arrivalNavigations;
         // While the storage is looked at, the look's own document alone.
         if (!m_checking.isEmpty())
             return isMainFrame && url.scheme() == QLatin1String("data");
@@ -169,6 +189,10 @@ void WebBrowser::installPage()
     setFocusPolicy(Qt::NoFocus);
 
     connect(m_page, &GuardedPage::consoleMessage, this, [this](const QString &message) {
+        if (!m_arrivalOrigin.isEmpty() && message.startsWith(m_arrivalToken + u' ')) {
+            const QStringList said = message.split(u' ');
+            return arrivalAnswered(said.value(1) == QLatin1String("empty"), QUrl(said.value(2)));
+        }
         if (m_checking.isEmpty())
             perform(m_nav.consoleMessage(message));
     });
@@ -242,7 +266,7 @@ void WebBrowser::checkStorage()
     m_checking = origin;
     m_lookToken = QUuid::createUuid().toString(QUuid::WithoutBraces);
     // A document of the origin itself, made here: nothing is loaded from it.
-    m_page->setHtml(QString::fromUtf16(kStorageLook).replace(QLatin1String("TOKEN"), u'\'' + m_lookToken + u'\''), origin);
+    m_page->setHtml(lookDocument(m_lookToken), origin);
 }
 
 void WebBrowser::storageLooked(bool empty)
@@ -253,8 +277,58 @@ void WebBrowser::storageLooked(bool empty)
     Q_EMIT storageChecked(m_storageWatch->leftNothing());
 }
 
+QUrl WebBrowser::lookDue() const
+{
+    return m_storageWatch && m_checking.isEmpty() ? m_storageWatch->lookAt() : QUrl();
+}
+
+bool WebBrowser::lookOnArrival(const QString &nextAddress)
+{
+    const QUrl origin = lookDue();
+    if (origin.isEmpty() || m_page->isLoading() || StorageWatch::originOf(urlFromUserInput(nextAddress)) != origin)
+        return false;
+    m_arrivalOrigin = origin;
+    m_arrivalNavigations = 0;
+    m_arrivalVerdict.reset();
+    m_arrivalToken = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    setArrivalScript(arrivalLook(m_arrivalToken));
+    return true;
+}
+
+void WebBrowser::arrivalAnswered(bool empty, const QUrl &origin)
+{
+    // The first document's answer alone counts: the documents after it ask
+    // no more.
+    setArrivalScript({});
+    const bool nothing = empty && m_arrivalNavigations == 1 && StorageWatch::originOf(origin) == m_arrivalOrigin
+                         && holdsNothing(m_storage->path());
+    m_arrivalOrigin.clear();
+    m_arrivalVerdict = nothing;
+    Q_EMIT arrivalChecked(nothing);
+}
+
+void WebBrowser::setArrivalScript(const QString &source)
+{
+    static const QString name = QStringLiteral("markloom-arrival");
+    for (const QWebEngineScript &old : m_page->scripts().find(name))
+        m_page->scripts().remove(old);
+    if (source.isEmpty())
+        return;
+    QWebEngineScript script;
+    script.setName(name);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(source);
+    m_page->scripts().insert(script);
+}
+
 void WebBrowser::nextPage()
 {
+    if (!m_arrivalOrigin.isEmpty()) {
+        m_arrivalOrigin.clear();
+        setArrivalScript({});
+    }
     if (m_storageWatch)
         m_storageWatch->nextPage();
     m_nav.setKeepDocument(false);

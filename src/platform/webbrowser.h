@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 
 #include <memory>
+#include <optional>
 
 class QTemporaryDir;
 class QWebEngineLoadingInfo;
@@ -93,6 +94,20 @@ public:
     // about:blank, the home page and schemes with a handler on this profile.
     bool canLoad(const QUrl &url) const override { return m_nav.mayLoad(url); }
 
+    // The origin whose storage checkStorage would look at now, if any.
+    QUrl lookDue() const;
+    // For a next page of the origin a look is due at (the command line's
+    // batch), instead of a document of its own in between: the page's first
+    // document looks as it is made, before any script of the page runs, and
+    // answers with arrivalChecked. False, with nothing armed, when the page
+    // cannot be looked at so (no look due, another origin, a load under way):
+    // checkStorage then. Call after nextPage, before the load.
+    bool lookOnArrival(const QString &nextAddress);
+    // For the page armed by lookOnArrival: empty until its look answered,
+    // then whether it found nothing, in the page's first document, of the
+    // origin armed, with no other top-level navigation since.
+    std::optional<bool> arrivalVerdict() const { return m_arrivalVerdict; }
+
 Q_SIGNALS:
     // Raised once for every document that finishes loading, frames first,
     // and for the top-level one as it stands once the partial delay passed.
@@ -107,6 +122,8 @@ Q_SIGNALS:
     void documentsRead(const QList<CompletedDocument> &documents);
     // The answer to checkStorage.
     void storageChecked(bool nothingStored);
+    // The answer of a page armed by lookOnArrival (arrivalVerdict).
+    void arrivalChecked(bool nothingStored);
 
 private:
     // How long a page has to answer before it counts as hung.
@@ -116,6 +133,8 @@ private:
     void watch(quint64 token, bool missedOnce);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
     void storageLooked(bool empty);
+    void arrivalAnswered(bool empty, const QUrl &origin);
+    void setArrivalScript(const QString &source);
 
     std::unique_ptr<QTemporaryDir> m_storage;
     std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
@@ -130,4 +149,8 @@ private:
     int m_partialDelay = -1;
     QUrl m_checking; // the origin whose storage checkStorage looks at
     QString m_lookToken;
+    QUrl m_arrivalOrigin; // armed by lookOnArrival and not answered yet
+    int m_arrivalNavigations = 0; // top-level ones since it was armed
+    QString m_arrivalToken;
+    std::optional<bool> m_arrivalVerdict;
 };
