@@ -12,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QScopeGuard>
 #include <QTranslator>
 
 #include <csignal>
@@ -123,6 +124,10 @@ int main(int argc, char *argv[])
     // Nothing the engine writes for itself stays in the user's home, not even
     // when a signal comes before the program is up.
     profilefolders::catchTermination();
+    // A browser's folder goes with the browser, but the engine's storage
+    // threads outlive it and may still write there: what is left of this
+    // run's folders goes once the engine is down, after the application.
+    const auto removeOwnAtExit = qScopeGuard([] { profilefolders::removeOwn(QDir::tempPath()); });
     const std::unique_ptr<QTemporaryDir> engineHome = headless ? profilefolders::useTemporaryHome() : nullptr;
     if (const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
         headless && (platform.isEmpty() || platform == "offscreen"))
