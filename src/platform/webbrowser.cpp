@@ -104,6 +104,19 @@ QString arrivalLook(const QString &token)
         .arg(QString::fromUtf16(kStorageLook), token);
 }
 
+// A script of the program's own, run in its own world as each document is
+// made, before the document's scripts.
+QWebEngineScript programScript(const QString &name, const QString &source, bool subFrames)
+{
+    QWebEngineScript script;
+    script.setName(name);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(subFrames);
+    script.setSourceCode(source);
+    return script;
+}
+
 // What the engine keeps in files even off the record (old databases) shows
 // as more than the empty folders it makes up front.
 bool holdsNothing(const QString &folder)
@@ -166,13 +179,8 @@ void WebBrowser::installPage()
 {
     m_page = new GuardedPage(m_profile, this);
     m_nav.setMarker(m_page->nonce());
-    QWebEngineScript script;
-    script.setName(QStringLiteral("markloom-completion"));
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(completion::scriptSource(m_page->nonce()));
-    m_page->scripts().insert(script);
+    m_page->scripts().insert(
+        programScript(QStringLiteral("markloom-completion"), completion::scriptSource(m_page->nonce()), true));
     m_page->setNavigationGate([this](const QUrl &url, bool isMainFrame) {
         if (isMainFrame && !m_arrivalOrigin.isEmpty())
             ++m_arrivalNavigations;
@@ -314,13 +322,7 @@ void WebBrowser::setArrivalScript(const QString &source)
         m_page->scripts().remove(old);
     if (source.isEmpty())
         return;
-    QWebEngineScript script;
-    script.setName(name);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(source);
-    m_page->scripts().insert(script);
+    m_page->scripts().insert(programScript(name, source, false));
 }
 
 void WebBrowser::nextPage()
