@@ -93,24 +93,10 @@ private Q_SLOTS:
         row("navigation out of the folder", "<body>stays<script>location.href = 'PRIVATE/passwd';</script></body>",
             "stays");
         // What a page shown to a user has: each would hang or differ on a hidden one.
-        row("animation frame", "GATE<script>requestAnimationFrame(function () { note('frame drawn'); done(); });</script>",
-            "</script> frame drawn</body>", 30);
-        row("intersection observer",
-            "GATE<p id=lazy>x</p><script>new IntersectionObserver(function (e) { if (e[0].isIntersecting) {"
-            " note('lazy item loaded'); done(); } }).observe(lazy);</script>",
-            "</script> lazy item loaded</body>", 30);
         row("resize observer",
             "GATE<p id=box style='width: 50%'>x</p><script>new ResizeObserver(function (e) {"
             " note('width ' + e[0].contentRect.width); done(); }).observe(box);</script>",
             "</script> width 632</body>", 30);
-        row("animation end",
-            "<style>@keyframes in { from { opacity: 0 } } p { animation: in 10ms }</style>GATE<p id=a>x</p><script>"
-            "a.addEventListener('animationend', function () { note('animation ended'); done(); });</script>",
-            "</script> animation ended</body>", 30);
-        row("layout after load",
-            "<p id=box style='width: 50%'>x</p><script>onpageshow = function () { note('offset ' + box.offsetWidth); };"
-            "</script>",
-            "</script> offset 632</body>");
         row("visibility", "<body><script>note(document.visibilityState + ' ' + innerWidth + 'x' + innerHeight);</script>",
             "</script> visible 1280x800</body>");
         // But a page that passes 4 MiB as it loads is laid out no further.
