@@ -157,8 +157,6 @@ void TestNavigation::orders_data()
     row("late finish after a new navigate",
         "go a | request a | start | go b | finish a | request b | start | finish b | capture 2 b",
         "load a, partial 1 | yes | - | load b, watch 2, partial 2 | - | yes | - | capture 2 | handover 2 b");
-    row("finish while a newer load runs", "go a | request a | go b busy | finish a busy | finish b | capture 2 b",
-        "load a, partial 1 | yes | load b, watch 2, partial 2 | - | capture 2 | handover 2 b");
     row("two loads finishing in reverse order",
         "go a | request a | start | go b busy | request b | finish b busy | finish a | capture 2 b",
         "load a, partial 1 | yes | - | load b, watch 2, partial 2 | yes | - | capture 2 | handover 2 b");
@@ -233,8 +231,6 @@ void TestNavigation::orders_data()
     row("partial", "go a | due 1 | peek 1 none | due 1 | peek 1 rootless | due 1 | peek 1 a | go b | due 1 | peek 1 b",
         "load a, partial 1 | peek 1 | partial 1 | peek 1 | partial 1 | peek 1 | document partial a"
         " | load b, watch 2, partial 2 | - | -");
-    row("partial then the whole", "go a | request a | due 1 | peek 1 a | finish a | capture 1 a | handover 1 a",
-        "load a, partial 1 | yes | peek 1 | document partial a | capture 1 | handover 1 a | document a");
     row("as it stands, asked", "go a | asked | peek 1 a asked | peek 1 none asked | peek 1 error asked | stop | asked",
         "load a, partial 1 | peek 1 ! | read [partial a] | read [] | read [] | stop, watch 2 | read []");
 }
