@@ -12,8 +12,6 @@
 
 #include <QBuffer>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
 #include <csignal>
@@ -480,14 +478,8 @@ void TestCommandLine::runs_data()
     QTest::newRow("no root element")
         << RunCase{.args = {"--dump", rootless}, .exitCode = 1, .err = "markloom: the document has no root element\n"};
     // The engine's own page for a failed load is never a source.
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QString refused = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
-    closed.close();
-    for (const auto &[address, why] : {std::pair{refused, "CONNECTION_REFUSED"}, {"http://nosuch.test/", "NAME_NOT_RESOLVED"}})
-        QTest::addRow("failed, %s", why)
-            << RunCase{.args = {"--dump", address}, .exitCode = 1,
-                       .err = QStringLiteral("markloom: loading failed (net::ERR_%1): %2\n").arg(why, address)};
+    QTest::newRow("failed") << RunCase{.args = {"--dump", "http://nosuch.test/"}, .exitCode = 1,
+                                       .err = "markloom: loading failed (net::ERR_NAME_NOT_RESOLVED): http://nosuch.test/\n"};
     // HTTP status: said, not failed. Sources as --format prints them, escaped
     // as a JSON string.
     const auto formatted = [](const char *status) {
