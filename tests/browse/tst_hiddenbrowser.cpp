@@ -37,10 +37,6 @@ private Q_SLOTS:
             "real end");
         row("document.open", "<script>document.open(); document.write('<p>written</p>'); document.close();</script>",
             "<p>written</p>");
-        row("app scheme before load", "<head><script>location.href = 'mailto:a@b.test';</script></head><body>x</body>",
-            "mailto:a@b.test");
-        row("debug address from the page", "<body>stays<script>location.href = 'chrome://gpucrash';</script></body>",
-            "stays");
         row("local file read",
             "<body><script src='own.js'></script><script>"
             "function note(s) { document.body.appendChild(document.createElement('p')).textContent = s; }"
