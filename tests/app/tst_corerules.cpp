@@ -47,16 +47,10 @@ private Q_SLOTS:
 
 void TestCoreRules::settingsParse()
 {
-    QCOMPARE(settings::parseBgr(QStringLiteral("16777215")).value_or(0), 0xFFFFFFu);
-    QCOMPARE(settings::parseBgr(QStringLiteral("255")).value_or(0), 0xFFu);
-    QVERIFY(!settings::parseBgr(QStringLiteral("white")));
+    // The colours' conversions and a word for a colour are held by the settings dialog's tests.
     QVERIFY(!settings::parseBgr(QStringLiteral("99999999999")));
-    // 0x00BBGGRR: 255 is red.
-    QCOMPARE(settings::bgrToRgb(0x0000FFu), 0xFF0000u);
-    QCOMPARE(settings::rgbToBgr(0x123456u), 0x563412u);
     QCOMPARE(settings::bgrOrDefault(QStringLiteral(" 000255")), 0x0000FFu);
     QCOMPARE(settings::bgrOrDefault(QStringLiteral("0xFF")), 0xFFFFFFu); // not decimal: the default
-    QCOMPARE(settings::bgrText(0x0000FFu), QStringLiteral("255"));
     // Vertical-writing faces ("@" anywhere) are left out, each family comes
     // once without its foundry; the platform's order is kept.
     QCOMPARE(settings::selectableFonts({"Sans", "@MS Gothic", "C059 [UKWN]", "Zeta", "Mono@", "C059 [urw]", "Alpha",
