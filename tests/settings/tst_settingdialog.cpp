@@ -82,7 +82,6 @@ private Q_SLOTS:
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal() && !dialog->parentWidget());
         const bool custom = storedChoice != QLatin1String("0");
         QCOMPARE(dialog->CustomHomeOption->isChecked(), custom);
-        QCOMPARE(dialog->HomeOption->isChecked(), !custom);
         QCOMPARE(dialog->HomeAddressText->isEnabled(), custom);
         QCOMPARE(dialog->HomeAddressText->text(), QStringLiteral("http://mine.example/start"));
         QCOMPARE(dialog->FontSizeCombo->currentText(), QStringLiteral("13.5"));
