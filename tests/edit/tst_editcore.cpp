@@ -115,12 +115,8 @@ void TestEditCore::saveRoute_data()
     QTest::addColumn<bool>("empty");
     QTest::addColumn<bool>("writes");
     const QString page("mltest://a/"), file("/d/a.html");
-    QTest::newRow("never saved") << 1ull << page << QString() << 0ull << false << false;
     QTest::newRow("the document saved") << 1ull << page << file << 1ull << false << true;
-    QTest::newRow("the document saved, emptied") << 1ull << page << file << 1ull << true << false;
-    QTest::newRow("another document") << 2ull << page << file << 1ull << false << false;
     QTest::newRow("nothing shown, nothing was") << 0ull << QString() << file << 0ull << false << false;
-    QTest::newRow("read from the file") << 3ull << "file:///d/a.html" << file << 1ull << false << true;
     QTest::newRow("read from it by another spelling") << 3ull << "file:///d/./a.html" << file << 1ull << false << true;
     QTest::newRow("read from it, emptied") << 3ull << "file:///d/a.html" << file << 1ull << true << false;
     QTest::newRow("read from another file") << 3ull << "file:///d/b.html" << file << 1ull << false << false;
