@@ -103,8 +103,6 @@ void TestCoreRules::settingsModelByName()
     QCOMPARE(store.value("Home").toString(), longHome); // not before save()
     QVERIFY(model.save());
     store.sync();
-    // Where the platform keeps per-user settings for our organisation.
-    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brindlecot/Markloom.conf")));
     QCOMPARE((QStringList{store.value("bUserHome").toString(), store.value("Home").toString(),
                           store.value("FontFace").toString(), store.value("FontSize").toString(),
                           store.value("BackColor").toString(), store.value("WordWrap").toString(),
