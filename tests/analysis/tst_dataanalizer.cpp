@@ -128,7 +128,6 @@ void TestDataAnalizer::progressRule_data()
     QTest::addColumn<QList<int>>("raisedAfter"); // items after which the bar goes up
     QTest::newRow("9") << 9 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9};
     QTest::newRow("10") << 10 << QList<int>{2, 4, 6, 8, 10};
-    QTest::newRow("25") << 25 << QList<int>{3, 6, 9, 12, 15, 18, 21, 24};
     QTest::newRow("100") << 100 << QList<int>{11, 22, 33, 44, 55, 66, 77, 88, 99};
 }
 
