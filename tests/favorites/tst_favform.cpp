@@ -161,7 +161,6 @@ void TestFavForm::chosenFavourites()
     clickNode(tree, "refused.url");
     QCOMPARE(d.scripted.prompts->messages.last(),
              QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
-    QCOMPARE(d.opened.size(), 0);
     clickNode(tree, "page.url");
     clickNode(tree, "other.url"); // only [InternetShortcut] URL=
     QCOMPARE(d.opened.size(), 2);
