@@ -164,7 +164,6 @@ private Q_SLOTS:
         QTest::newRow("a letter types") << int(Qt::Key_Q) << none << "q" << "abq" << false;
         QTest::newRow("shifted, too") << int(Qt::Key_Q) << int(Qt::ShiftModifier) << "Q" << "abQ" << false;
         QTest::newRow("Alt+Q") << int(Qt::Key_Q) << alt << "q" << "ab" << true;
-        QTest::newRow("Alt+1") << int(Qt::Key_1) << alt << "1" << "ab" << true;
         QTest::newRow("Alt+Shift+O") << int(Qt::Key_O) << int(alt | Qt::ShiftModifier) << "O" << "ab" << true;
         QTest::newRow("Ctrl+,") << int(Qt::Key_Comma) << ctrl << "," << "ab" << true;
         QTest::newRow("Meta+V") << int(Qt::Key_V) << int(Qt::MetaModifier) << "v" << "ab" << true;
