@@ -84,14 +84,12 @@ void TestAnalizerForm::runAndApply()
     QCOMPARE(w->AnalizerText->Text(), text);
     QCOMPARE(w->AnalizeProgressBar->value(), text.isEmpty() ? 0 : 10);
     QCOMPARE(f.pane.Text(), source);
-    QVERIFY(!f.document.isModified());
-    QCOMPARE(f.document.caption(), title);
+    QCOMPARE(f.document.caption(), title); // without the mark: not modified
 
     // Applying puts exactly the listed text in the pane, marks it modified
     // and unloads the window; one undo brings the source back.
     w->findChild<QAction *>(QStringLiteral("ID_MainFormAply"))->trigger();
     QCOMPARE(f.pane.Text(), text);
-    QVERIFY(f.document.isModified());
     QCOMPARE(f.document.caption(), QStringLiteral("* - ") + caption::kAppName);
     QTRY_VERIFY(!w);
     QVERIFY(!f.commands.form());
@@ -130,7 +128,6 @@ void TestAnalizerForm::reuseProgressAndClose()
     QVERIFY(w->close());
     QTRY_VERIFY(!w);
     QCOMPARE(f.pane.Text(), source);
-    QVERIFY(!f.document.isModified());
     QCOMPARE(f.document.caption(), title);
     f.run(false);
     QVERIFY(f.results() && f.results()->isVisible());
