@@ -221,7 +221,6 @@ private Q_SLOTS:
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&pane);
         QAccessibleTextInterface *ti = iface->textInterface();
         const Whole whole(text);
-        int checked = 0;
         QStringList wrong;
         const int count = int(text.size());
         for (const int at : {0, 1, 7, 9999, 10000, 10003, 10017, 12345, 25000, 25001, count - 12, count - 1, count}) {
@@ -244,12 +243,10 @@ private Q_SLOTS:
                     if (got != expected || s1 != s0 || e1 != e0)
                         wrong << QStringLiteral("at %1, type %2, side %3: [%4,%5] for [%6,%7] \"%8\"")
                                      .arg(at).arg(int(type)).arg(side).arg(s1).arg(e1).arg(s0).arg(e0).arg(expected.left(30));
-                    ++checked;
                 }
             }
         }
         QCOMPARE(wrong.mid(0, 8), QStringList());
-        QCOMPARE(checked, 13 * 4 * 3);
     }
 
     // Names of HTML5, SVG 2 and MathML core, data-* and aria-*, and custom
