@@ -41,7 +41,6 @@ private Q_SLOTS:
         // A file-size limit stands in for a full disk, below and above the size a
         // write buffer would hold back until the commit.
         QTest::newRow("disk full, 8 KiB") << QString(8 * 1024, 'x') << none << latin1 << failed << earlier;
-        QTest::newRow("disk full, 64 KiB") << QString(64 * 1024, 'x') << none << latin1 << failed << earlier;
         // The pane's own bytes: written as they are when the file is UTF-8.
         const QByteArray held("\xef\xbb\xbf<p>\0\xe6\x97\xa5\r\n", 12);
         QTest::newRow("pane bytes, utf-8") << QString() << held << utf8 << ok << held;
