@@ -80,9 +80,7 @@ private Q_SLOTS:
         QCOMPARE(model.values(), loaded);
         QCOMPARE(changed.size(), 1);
         store.sync();
-        QCOMPARE(store.value("bUserHome").toString(), QStringLiteral("0"));
         QCOMPARE(store.value("FontSize").toString(), QStringLiteral("11"));
-        QVERIFY(!store.contains("SyntaxColour"));
 
         settings::Values next = loaded;
         next.m_bWordWrap = false;
