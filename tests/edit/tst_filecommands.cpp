@@ -153,16 +153,14 @@ private Q_SLOTS:
         old.close();
         d.scripted.prompts->saveAnswers << Prompts::SaveChoice{inDir(name), name};
         QVERIFY(d.files.saveAs());
-        QCOMPARE(d.scripted.prompts->saveStarts, QStringList{documents() + "/P"});
         QVERIFY(d.scripted.prompts->messages.isEmpty());
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{name});
         QVERIFY(fileBytes(inDir(name)) == QStringEncoder(QStringConverter::System).encode(text)); // no 10 MB printout
         d.edit(QStringLiteral("x"));
         QVERIFY(d.files.save());
-        QCOMPARE(d.scripted.prompts->saveStarts.size(), 1);
         QVERIFY(fileBytes(inDir(name)).startsWith('x'));
-        QVERIFY(!d.files.saveAs()); // the next dialog opens in the folder saved to
-        QCOMPARE(d.scripted.prompts->saveStarts.last(), inDir(QStringLiteral("P")));
+        QVERIFY(!d.files.saveAs()); // the next dialog opens in the folder saved to; Save asked nothing
+        QCOMPARE(d.scripted.prompts->saveStarts, (QStringList{documents() + "/P", inDir(QStringLiteral("P"))}));
     }
 
     void failedWriteKeepsState_data()
