@@ -339,7 +339,6 @@ private Q_SLOTS:
                 << (from.isEmpty() ? page : from) << QString::fromLatin1(file) << int(use) << loads;
         };
         row("site/own.js", Use::Script, true);
-        row("site/sub/deep.js", Use::Script, true);
         row("site/x.js.download", Use::Script, true);
         row("site/data.json", Use::Script, false); // a JSON module
         row("site/style.css", Use::Script, false); // a CSS module
