@@ -154,19 +154,17 @@ void TestFavForm::chosenFavourites()
     clickNode(tree, "Folder");
     clickNode(tree, "Empty");
     clickNode(tree, "x.lnk");
-    QCOMPARE(d.scripted.prompts->messages, QStringList{QStringLiteral("このお気に入りにはアドレスがありません。")});
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) // the keyboard opens the selected one too
         QTest::keyClick(tree, key);
-    QCOMPARE(d.scripted.prompts->messages.size(), 3);
     clickNode(tree, "refused.url");
-    QCOMPARE(d.scripted.prompts->messages.last(),
-             QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。"));
     clickNode(tree, "page.url");
     clickNode(tree, "other.url"); // only [InternetShortcut] URL=
     QCOMPARE(d.opened.size(), 2);
     QCOMPARE(d.opened.at(0).at(0).toString(), QStringLiteral("mltest://fav.test/page.html\r\n"));
     QCOMPARE(d.opened.at(1).at(0).toString(), QStringLiteral("mltest://fav.test/other"));
-    QCOMPARE(d.scripted.prompts->messages.size(), 4);
+    const QString none = QStringLiteral("このお気に入りにはアドレスがありません。");
+    QCOMPARE(d.scripted.prompts->messages,
+             (QStringList{none, none, none, QStringLiteral("「chrome://settings」を開けません。アドレスを確かめてください。")}));
 }
 
 // お気に入りに追加 writes the shortcut where chosen; an open favourites window
