@@ -169,6 +169,21 @@ private Q_SLOTS:
         QCOMPARE(done.at(0).at(0).value<CompletedDocument>().url.toString(), m_server.url("a/one.html"));
     }
 
+    // Only a huge page is laid out no further once read: what a page does
+    // later from its layout (read again with F5) must still happen.
+    void readPageStaysLaidOut()
+    {
+        m_server.add("a/box.html", "<html><body><p id=box style='width: 50%'>x</p></body></html>");
+        auto browser = std::make_unique<WebBrowser>();
+        QSignalSpy done(browser.get(), &WebBrowser::documentComplete);
+        browser->Navigate2(m_server.url("a/box.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 30000);
+        QVariant width;
+        browser->page()->runJavaScript(QStringLiteral("box.offsetWidth"), [&width](const QVariant &v) { width = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(width.isValid(), 30000);
+        QCOMPARE(width.toInt(), 632);
+    }
+
     // A batch reuses a browser whose pages stored nothing: what each way of
     // storing leaves, once the page is gone, must make the look say so, and
     // a page that only read (or removed what it stored) must not. The look
