@@ -309,6 +309,7 @@ void TestCommandLine::progress_data()
     QTest::addColumn<QList<qint64>>("figures"); // done, total, failed, done here, ms
     QTest::addColumn<QString>("line");
     QTest::newRow("nothing done yet") << QList<qint64>{0, 200, 0, 0, 900} << "0/200 done";
+    QTest::newRow("failed before any time passed") << QList<qint64>{1, 200, 1, 1, 0} << "1/200 done, 1 failed";
     QTest::newRow("total unknown") << QList<qint64>{5, -1, 1, 5, 1000} << "5 done, 5.0 pages/s, 1 failed";
     QTest::newRow("minutes left") << QList<qint64>{120, 400, 3, 100, 20000}
                                   << "120/400 done, 5.0 pages/s, 3 failed, 0:56 left";
