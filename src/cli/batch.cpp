@@ -156,7 +156,6 @@ struct Job {
     bool leaving = false;   // the browser is checking what the page stored
     bool lookDue = false;   // ... or will, as the job's next page arrives
     bool arriving = false;  // the page looks as it arrives, and counts once that look found nothing
-    bool waiting = false;   // read, for that look's answer
     quint64 leaves = 0;     // tells a leave from the ones before it
     bool replacing = false; // waiting for the old browser to go
     QPointer<WebBrowser> retiring; // the old browser, hidden
@@ -347,11 +346,11 @@ int runBatch(const Options &options)
         WebBrowser *browser = job.read->browser();
         if (browser->arrivalVerdict() || stopped())
             return conclude(job, browser->arrivalVerdict().value_or(false));
-        job.waiting = true;
+        // Read, and waiting for that look's answer (or its timeout, whichever
+        // comes first): the first one concludes the read, and the job moves on.
         const auto answered = [&, browser, read = job.read] {
-            if (!job.waiting || job.read != read)
+            if (job.read != read)
                 return;
-            job.waiting = false;
             QObject::disconnect(browser, &WebBrowser::arrivalChecked, &loop, nullptr);
             conclude(job, browser->arrivalVerdict().value_or(false));
         };
@@ -405,7 +404,7 @@ int runBatch(const Options &options)
             job.browser = job.read->takeBrowser();
             delete std::exchange(job.read, nullptr);
         }
-        job.leaving = job.waiting = false;
+        job.leaving = false;
         if (job.browser) {
             QObject::disconnect(job.browser.get(), nullptr, &loop, nullptr);
             job.browser->hide();
