@@ -2,7 +2,8 @@
 
 // An HTTP server of the test's own on 127.0.0.1 (no network): a page given
 // to add() is answered with 200; "/NNN" answers with status NNN and a small
-// page titled NNN; "/partial" sends the start of a page and never ends it;
+// page titled NNN; a page of type "redirect" sends its body as the address
+// to go to instead (302); "/partial" sends the start of a page and never ends it;
 // any other path is held unanswered and counted. Every request's first
 // line is kept (a WebSocket's handshake carries what a page sends in its
 // address). Two servers are two origins.
@@ -55,7 +56,9 @@ private:
             s->write("HTTP/1.1 " + status + " \r\nContent-Type: " + type + "\r\nConnection: close\r\nContent-Length: "
                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         };
-        if (m_pages.contains(path))
+        if (m_pages.contains(path) && m_pages[path].first == "redirect")
+            s->write("HTTP/1.1 302 \r\nLocation: " + m_pages[path].second + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+        else if (m_pages.contains(path))
             send("200", m_pages[path].first, m_pages[path].second);
         else if (path == QLatin1String("partial"))
             s->write("HTTP/1.1 200 \r\nContent-Type: text/html\r\n\r\n<title>partial</title><p>so far");
