@@ -1,5 +1,7 @@
 #include "platform/storagewatch.h"
 
+#include <utility>
+
 QUrl StorageWatch::originOf(const QUrl &url)
 {
     return url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
@@ -20,7 +22,8 @@ void StorageWatch::access(const QUrl &firstParty, const QUrl &asking)
     // and its cookie with the page's address.
     QMutexLocker lock(&m_mutex);
     const bool plainRequest = !asking.path().endsWith(QLatin1Char('/')) && !asking.path().isEmpty()
-                              && (firstParty != asking || m_pageAddresses.contains(asking));
+                              && (firstParty != asking || m_pageAddresses.contains(asking)
+                                  || m_leavingAddresses.contains(asking));
     if (plainRequest)
         return;
     // Storage of an origin of its own asks with that origin twice; anything
@@ -70,5 +73,8 @@ void StorageWatch::foundEmpty(const QUrl &origin)
 void StorageWatch::nextPage()
 {
     QMutexLocker lock(&m_mutex);
-    m_pageAddresses.clear();
+    // The page before lives on until the next one replaces it, and its
+    // scripts may still read its cookies (a handler as it leaves, a late
+    // timer): that is still the page asking, not a worker.
+    m_leavingAddresses = std::exchange(m_pageAddresses, {});
 }

@@ -40,4 +40,5 @@ private:
     bool m_beyondLook = false;
     QSet<QUrl> m_origins; // of the pages, frames and storage seen
     QSet<QUrl> m_pageAddresses;
+    QSet<QUrl> m_leavingAddresses; // of the page before, while it may still run
 };

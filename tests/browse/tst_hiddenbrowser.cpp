@@ -208,6 +208,7 @@ private Q_SLOTS:
             };
             row("only read", "localStorage.getItem('k'); sessionStorage.getItem('k'); document.cookie;"
                              "Promise.all([indexedDB.databases(), caches.keys(), caches.has('c')]).then(done);", true);
+            row("only read, as it leaves", "onpagehide = () => document.cookie; done();", true);
             row("stored and removed", "localStorage.k = 1; localStorage.removeItem('k'); sessionStorage.k = 1;"
                                       "sessionStorage.clear(); done();", true);
             row("local storage", "localStorage.k = ''; done();", false, true, "localStorage.clear()");
