@@ -51,6 +51,12 @@ void StorageWatch::cookieAdded()
     m_beyondLook = true;
 }
 
+void StorageWatch::workerLoaded()
+{
+    QMutexLocker lock(&m_mutex);
+    m_beyondLook = true;
+}
+
 QUrl StorageWatch::lookAt() const
 {
     QMutexLocker lock(&m_mutex);

@@ -20,6 +20,9 @@ public:
     // An address a page or frame is loaded from (its own, or a redirect).
     void pageAddress(const QUrl &url, bool isMainFrame);
     void cookieAdded();
+    // A worker's script was asked for: a worker may store after its page is
+    // gone, and one at a page's own address asks as that page would.
+    void workerLoaded();
     // The origin (scheme://host:port) whose storage is to be looked at; empty
     // when there is none, or more than a look can see.
     QUrl lookAt() const;

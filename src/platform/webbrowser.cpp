@@ -27,14 +27,23 @@ namespace {
 
 // Every file a page asks for is judged by the local-file rule against the
 // page it is for (the top-level document). The engine's own loads of a local
-// address the user opened come as the main frame and pass.
+// address the user opened come as the main frame and pass. Where the storage
+// is watched, a worker's script tells it a worker ran: the cookie filter
+// cannot tell one at a page's own address from the page.
 class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    LocalFileGuard(QObject *parent, std::shared_ptr<StorageWatch> storageWatch = {})
+        : QWebEngineUrlRequestInterceptor(parent), m_storageWatch(std::move(storageWatch))
+    {}
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         using Info = QWebEngineUrlRequestInfo;
+        const auto type = info.resourceType();
+        if (m_storageWatch
+            && (type == Info::ResourceTypeWorker || type == Info::ResourceTypeSharedWorker
+                || type == Info::ResourceTypeServiceWorker))
+            m_storageWatch->workerLoaded();
         if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
             return;
         localfiles::Use use = localfiles::Use::Read;
@@ -51,6 +60,9 @@ public:
         if (!localfiles::mayLoad(info.firstPartyUrl(), info.requestUrl(), use))
             info.block(true);
     }
+
+private:
+    const std::shared_ptr<StorageWatch> m_storageWatch;
 };
 
 // A document as the page's script world hands it over: [address, title,
@@ -253,6 +265,7 @@ void WebBrowser::Navigate2(const QString &address)
 void WebBrowser::watchStorage()
 {
     m_storageWatch = std::make_shared<StorageWatch>();
+    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile, m_storageWatch));
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->cookieStore()->setCookieFilter(
         [watch = m_storageWatch](const QWebEngineCookieStore::FilterRequest &request) {

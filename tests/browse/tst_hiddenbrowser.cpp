@@ -230,6 +230,7 @@ private Q_SLOTS:
                                            "document.createElement('iframe')); f.onload = done; f.src = OTHER;", false);
             row("moved on to another site", "localStorage.k = ''; location.href = ONWARD;", false);
             row("a worker", "new Worker('w.js').onmessage = done;", false);
+            row("a worker at the page's address", "new Worker(location.href).onerror = done;", false);
             row("a worker of its own", "new Worker(URL.createObjectURL(new Blob([WORKER]))).onmessage = done;", false);
             row("only read, not secure", "localStorage.getItem('k'); indexedDB.databases().then(done);", true, false);
             row("database, not secure", "indexedDB.open('d').onsuccess = done;", false, false);
