@@ -57,6 +57,12 @@ void StorageWatch::workerLoaded()
     m_beyondLook = true;
 }
 
+bool StorageWatch::beyondLook() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_beyondLook;
+}
+
 QUrl StorageWatch::lookAt() const
 {
     QMutexLocker lock(&m_mutex);
@@ -81,6 +87,7 @@ void StorageWatch::nextPage()
     QMutexLocker lock(&m_mutex);
     // The page before lives on until the next one replaces it, and its
     // scripts may still read its cookies (a handler as it leaves, a late
-    // timer): that is still the page asking, not a worker.
+    // timer): that is still the page asking. A worker at its address is
+    // told apart by its script's request.
     m_leavingAddresses = std::exchange(m_pageAddresses, {});
 }

@@ -8,9 +8,9 @@
 // page could see, and where a look can tell. Only a web origin's own storage
 // can be looked at (from a document of that origin): that is enough when
 // every page and frame was of that one origin, and no cookie was set, no
-// service worker registered and no local page loaded. A worker's storage
-// passes no filter, so a web page always needs the look. Called from the
-// engine's threads.
+// worker's script fetched and no local page loaded. Storage passes the
+// filter only as its origin asks, so a web page always needs the look.
+// Called from the engine's threads.
 class StorageWatch
 {
 public:
@@ -20,6 +20,8 @@ public:
     // An address a page or frame is loaded from (its own, or a redirect).
     void pageAddress(const QUrl &url, bool isMainFrame);
     void cookieAdded();
+    // Something took part that a look cannot answer for.
+    bool beyondLook() const;
     // A worker's script was asked for: a worker may store after its page is
     // gone, and one at a page's own address asks as that page would.
     void workerLoaded();
@@ -43,5 +45,5 @@ private:
     bool m_beyondLook = false;
     QSet<QUrl> m_origins; // of the pages, frames and storage seen
     QSet<QUrl> m_pageAddresses;
-    QSet<QUrl> m_leavingAddresses; // of the page before, while it may still run
+    QSet<QUrl> m_leavingAddresses; // of the page before, until the next page is left
 };

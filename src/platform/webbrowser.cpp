@@ -23,19 +23,17 @@
 
 #include <utility>
 
-namespace {
-
 // Every file a page asks for is judged by the local-file rule against the
 // page it is for (the top-level document). The engine's own loads of a local
 // address the user opened come as the main frame and pass. Where the storage
-// is watched, a worker's script tells it a worker ran: the cookie filter
-// cannot tell one at a page's own address from the page.
+// is watched, a request for a worker's script tells it a worker may run: the
+// cookie filter cannot tell one at a page's own address from the page.
 class LocalFileGuard : public QWebEngineUrlRequestInterceptor
 {
 public:
-    LocalFileGuard(QObject *parent, std::shared_ptr<StorageWatch> storageWatch = {})
-        : QWebEngineUrlRequestInterceptor(parent), m_storageWatch(std::move(storageWatch))
-    {}
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    // Given before the first request; requests are judged on this thread too.
+    void watchWorkers(std::shared_ptr<StorageWatch> storageWatch) { m_storageWatch = std::move(storageWatch); }
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         using Info = QWebEngineUrlRequestInfo;
@@ -44,10 +42,10 @@ public:
             && (type == Info::ResourceTypeWorker || type == Info::ResourceTypeSharedWorker
                 || type == Info::ResourceTypeServiceWorker))
             m_storageWatch->workerLoaded();
-        if (!info.requestUrl().isLocalFile() || info.resourceType() == Info::ResourceTypeMainFrame)
+        if (!info.requestUrl().isLocalFile() || type == Info::ResourceTypeMainFrame)
             return;
         localfiles::Use use = localfiles::Use::Read;
-        switch (info.resourceType()) {
+        switch (type) {
         case Info::ResourceTypeSubFrame:
         case Info::ResourceTypeObject: use = localfiles::Use::Page; break;
         case Info::ResourceTypeScript: use = localfiles::Use::Script; break;
@@ -62,8 +60,10 @@ public:
     }
 
 private:
-    const std::shared_ptr<StorageWatch> m_storageWatch;
+    std::shared_ptr<StorageWatch> m_storageWatch;
 };
+
+namespace {
 
 // A document as the page's script world hands it over: [address, title,
 // markup, has a root] and, in a read again, whether it is the top.
@@ -167,7 +167,8 @@ WebBrowser::WebBrowser(QObject *owner)
     m_profile->setCachePath(m_storage->path());
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile));
+    m_requestGuard = new LocalFileGuard(m_profile);
+    m_profile->setUrlRequestInterceptor(m_requestGuard);
     // Downloads are never accepted: the engine drops a download request that
     // nobody accepts. (Cancelling it from the signal as well races with that
     // and can crash the engine.)
@@ -265,7 +266,7 @@ void WebBrowser::Navigate2(const QString &address)
 void WebBrowser::watchStorage()
 {
     m_storageWatch = std::make_shared<StorageWatch>();
-    m_profile->setUrlRequestInterceptor(new LocalFileGuard(m_profile, m_storageWatch));
+    m_requestGuard->watchWorkers(m_storageWatch);
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->cookieStore()->setCookieFilter(
         [watch = m_storageWatch](const QWebEngineCookieStore::FilterRequest &request) {
@@ -321,8 +322,9 @@ void WebBrowser::arrivalAnswered(bool empty, const QUrl &origin)
     // The first document's answer alone counts: the documents after it ask
     // no more.
     setArrivalScript({});
+    // A worker the page before started late may only now have been asked for.
     const bool nothing = empty && m_arrivalNavigations == 1 && StorageWatch::originOf(origin) == m_arrivalOrigin
-                         && holdsNothing(m_storage->path());
+                         && !m_storageWatch->beyondLook() && holdsNothing(m_storage->path());
     m_arrivalOrigin.clear();
     m_arrivalVerdict = nothing;
     Q_EMIT arrivalChecked(nothing);

@@ -17,6 +17,7 @@ class QTemporaryDir;
 class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class GuardedPage;
+class LocalFileGuard;
 class StorageWatch;
 
 // The hidden browser. A page runs in a window nobody sees, so it gets no
@@ -138,6 +139,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_storage;
     std::shared_ptr<StorageWatch> m_storageWatch; // shared with the engine's cookie filter
+    LocalFileGuard *m_requestGuard = nullptr;      // the profile's, owned by it
     QWebEngineProfile *m_profile = nullptr;
     GuardedPage *m_page = nullptr;
     // Every decision about which navigation a signal or answer belongs to.

@@ -282,6 +282,9 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 1, 30000);
             QCOMPARE(arrived.at(0).at(0).toBool(), nothingStored);
             QCOMPARE(browser.arrivalVerdict(), std::optional<bool>(nothingStored));
+            // And the page after may look as it arrives in turn.
+            if (nothingStored)
+                QVERIFY(!browser.lookDue().isEmpty());
             return;
         }
         // No look is due where a page of the origin alone could not tell.
