@@ -158,10 +158,9 @@ int main(int argc, char *argv[])
         // process (4% of such a page's time). The document's own objects
         // (nodes, styles, layout) live in a heap of their own that only a
         // full collection empties, and a page of little script makes those
-        // rare: every collection is made a full one, with a young generation
-        // of at least 8 MB a half so that script-heavy pages do not pay for
-        // it. Script flags
-        // given by the user stay theirs.
+        // rare: every collection is made a full one, with each half of the
+        // young generation at least 8 MB so that script-heavy pages do not
+        // collect more often. Script flags given by the user stay theirs.
         if (options.mode == cli::Mode::Batch && !flags.contains("--js-flags"))
             flags += " --js-flags=--optimize-for-size,--initial-old-space-size=2,--gc-global,--min-semi-space-size=8";
         // The engine's second zygote only starts helper processes that run
