@@ -45,13 +45,7 @@ void StorageWatch::pageAddress(const QUrl &url, bool isMainFrame)
         note(originOf(url));
 }
 
-void StorageWatch::cookieAdded()
-{
-    QMutexLocker lock(&m_mutex);
-    m_beyondLook = true;
-}
-
-void StorageWatch::workerLoaded()
+void StorageWatch::beyondReach()
 {
     QMutexLocker lock(&m_mutex);
     m_beyondLook = true;

@@ -19,12 +19,11 @@ public:
     void access(const QUrl &firstParty, const QUrl &asking);
     // An address a page or frame is loaded from (its own, or a redirect).
     void pageAddress(const QUrl &url, bool isMainFrame);
-    void cookieAdded();
-    // Something took part that a look cannot answer for.
+    // Something took part that a look cannot answer for: a cookie was set,
+    // or a worker's script asked for (a worker may store after its page is
+    // gone, and one at a page's own address asks as that page would).
+    void beyondReach();
     bool beyondLook() const;
-    // A worker's script was asked for: a worker may store after its page is
-    // gone, and one at a page's own address asks as that page would.
-    void workerLoaded();
     // The origin (scheme://host:port) whose storage is to be looked at; empty
     // when there is none, or more than a look can see.
     QUrl lookAt() const;

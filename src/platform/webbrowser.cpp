@@ -41,7 +41,7 @@ public:
         if (m_storageWatch
             && (type == Info::ResourceTypeWorker || type == Info::ResourceTypeSharedWorker
                 || type == Info::ResourceTypeServiceWorker))
-            m_storageWatch->workerLoaded();
+            m_storageWatch->beyondReach();
         if (!info.requestUrl().isLocalFile() || type == Info::ResourceTypeMainFrame)
             return;
         localfiles::Use use = localfiles::Use::Read;
@@ -274,7 +274,7 @@ void WebBrowser::watchStorage()
             return true;
         });
     connect(m_profile->cookieStore(), &QWebEngineCookieStore::cookieAdded, this,
-            [this] { m_storageWatch->cookieAdded(); });
+            [this] { m_storageWatch->beyondReach(); });
 }
 
 void WebBrowser::checkStorage()

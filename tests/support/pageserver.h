@@ -56,10 +56,11 @@ private:
             s->write("HTTP/1.1 " + status + " \r\nContent-Type: " + type + "\r\nConnection: close\r\nContent-Length: "
                      + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         };
-        if (m_pages.contains(path) && m_pages[path].first == "redirect")
-            s->write("HTTP/1.1 302 \r\nLocation: " + m_pages[path].second + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
-        else if (m_pages.contains(path))
-            send("200", m_pages[path].first, m_pages[path].second);
+        const auto page = m_pages.constFind(path);
+        if (page != m_pages.cend() && page->first == "redirect")
+            s->write("HTTP/1.1 302 \r\nLocation: " + page->second + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+        else if (page != m_pages.cend())
+            send("200", page->first, page->second);
         else if (path == QLatin1String("partial"))
             s->write("HTTP/1.1 200 \r\nContent-Type: text/html\r\n\r\n<title>partial</title><p>so far");
         else if (path.toInt() >= 100)
